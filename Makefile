@@ -1,0 +1,32 @@
+# Two entry points: `make run` and `make test`. Both install what is missing and build from nothing.
+BUILD ?= build
+SAMPLE ?= $(BUILD)/sample.avi
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: deps configure build run test bench clean
+
+deps:
+	bash scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+$(SAMPLE): | build
+	$(BUILD)/tools/mkdvavi --preset sample --output $(SAMPLE)
+
+run: build $(SAMPLE)
+	$(BUILD)/zenk-vuvaz --scenes $(SAMPLE)
+	$(BUILD)/zenk-vuvaz --metadata $(SAMPLE) | head -n 12
+
+test: build
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	bash bench/run.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the player need; does nothing when all are present.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ make pkg-config
+      qt6-base-dev qt6-base-dev-tools
+      libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+      gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-tools
+      libgtest-dev googletest libbenchmark-dev
+      fonts-liberation xvfb xauth ffmpeg mediainfo)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
