@@ -1,0 +1,85 @@
+#pragma once
+// The player's own read-only view of the file being played: its first header bytes, the frame index
+// built from the AVI index chunks, and the scene starts found by reading every frame's recording time.
+// Opened by the first scene command for a file, closed with the file.
+
+#include "avi/file_io.h"
+#include "avi/scan_progress.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CDvAviReader {
+public:
+    static constexpr std::size_t kHeaderBytes = 164;
+    static constexpr std::size_t kFrameBufferBytes = 12000;   // DIF sequence 0 of a frame
+
+    CDvAviReader() = default;
+    CDvAviReader(const CDvAviReader&) = delete;
+    CDvAviReader& operator=(const CDvAviReader&) = delete;
+
+    // Closes any open file, resets the per-file state and opens path, reading its first 164 bytes.
+    // Returns true when the handle is open; false leaves the reader closed with errno preserved.
+    bool Open(const char* path);
+    // Closes the handle and empties both arrays, releasing their storage.
+    void Close();
+    bool IsOpen() const { return m_fd.Valid(); }
+
+    // Fills FrameOffsets from the OpenDML index of the first stream list, else from idx1. True at once
+    // when already built; false at once without a handle. Failure policy: any read, seek or allocation
+    // failure, a size or count larger than the rest of the file, a super index nested over two levels or
+    // revisiting an index chunk, or no video entry at all fails the build without a message (entries
+    // appended before the failure stay until Close).
+    bool BuildIndex();
+
+    // Reads DIF sequence 0 of every indexed frame and records in SceneStarts each frame whose recorded
+    // time jumps by two seconds or more. progress may be null. Failure policy: a seek or read failure
+    // ends the scan silently with false; cancelling from the popup shows "Operation Cancelled" through
+    // the owner and returns false; missing or invalid packs never fail a frame.
+    bool ScanScenes(IScanProgress* progress);
+
+    // True when the frame with these packs (5 bytes each, nullptr when missing) starts a new scene;
+    // remembers its time for the next frame. The first frame of a scan never does.
+    bool IsSceneBreak(const std::uint8_t* datePack, const std::uint8_t* timePack);
+
+    // First scene start after frame, else the last frame.
+    std::int64_t NextSceneStart(std::int64_t frame) const;
+    // Last scene start before frame, else frame 0.
+    std::int64_t PreviousSceneStart(std::int64_t frame) const;
+
+    void SetOwner(IScanOwner* owner) { m_pOwner = owner; }
+    const std::vector<std::int64_t>& FrameOffsets() const { return m_frameOffsets; }
+    const std::vector<std::int32_t>& SceneStarts() const { return m_sceneStarts; }
+    bool Scanned() const { return m_bScanned; }
+    std::uint32_t StreamChunkId() const { return m_nStreamChunkId; }
+    std::int64_t MoviListPosition() const { return m_nMoviListPosition; }
+    const std::uint8_t* Header() const { return m_header.data(); }
+    int Fd() const { return m_fd.Get(); }
+
+private:
+    struct IndexWalk;   // bounds of one BuildIndex run (file size, visited index chunks)
+
+    bool ReadOpenDmlIndex(IndexWalk& walk, int superLevel);
+    bool ReadLegacyIndex(IndexWalk& walk);
+    bool CalibrateOffsets(std::int64_t base);
+    bool ReadIndexEntries(IndexWalk& walk, std::uint64_t count, std::size_t entryBytes,
+                          std::vector<std::uint8_t>& entries);
+    bool ReserveFrameOffsets(std::size_t extra);
+    bool FindScenePacks(const std::uint8_t*& datePack, const std::uint8_t*& timePack) const;
+
+    std::array<std::uint8_t, kHeaderBytes> m_header{};
+    std::array<std::uint8_t, 24> m_indexHeader{};    // the OpenDML index header being read
+    std::array<std::uint8_t, 8> m_chunkHeader{};     // id + 32-bit size of the chunk being walked
+    std::array<std::uint8_t, kFrameBufferBytes> m_frame{};
+    zv::UniqueFd m_fd;
+    IScanOwner* m_pOwner = nullptr;
+    std::uint32_t m_nStreamChunkId = 0;
+    std::int64_t m_nMoviListPosition = 0;
+    bool m_bScanned = false;
+    bool m_bFirstFramePending = true;
+    std::int64_t m_nPreviousTime = 0;
+    std::vector<std::int64_t> m_frameOffsets;
+    std::vector<std::int32_t> m_sceneStarts;
+};

@@ -1,0 +1,82 @@
+#include "avi/file_io.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+static_assert(sizeof(off_t) == 8, "file positions must be 64-bit");
+
+namespace zv {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept
+{
+    if (this != &other)
+        Reset(other.Release());
+    return *this;
+}
+
+int UniqueFd::Release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+void UniqueFd::Reset(int fd)
+{
+    if (m_fd >= 0) {
+        const int saved = errno;
+        ::close(m_fd);
+        errno = saved;
+    }
+    m_fd = fd;
+}
+
+UniqueFd OpenForSequentialRead(const char* path)
+{
+    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    if (fd)
+        ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);   // a hint: its result does not matter
+    return fd;
+}
+
+std::size_t ReadBytes(int fd, void* buffer, std::size_t count)
+{
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(fd, out + done, count - done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return 0;
+        }
+        if (got == 0)
+            break;   // end of the file
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+bool ReadExact(int fd, void* buffer, std::size_t count)
+{
+    return ReadBytes(fd, buffer, count) == count;
+}
+
+std::int64_t SeekTo(int fd, std::int64_t distance, SeekOrigin origin)
+{
+    const off_t result = ::lseek(fd, static_cast<off_t>(distance), origin == SeekOrigin::Begin ? SEEK_SET : SEEK_CUR);
+    return result < 0 ? kSeekFailed : static_cast<std::int64_t>(result);
+}
+
+std::int64_t FileSize(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return -1;
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+}  // namespace zv

@@ -1,0 +1,54 @@
+#pragma once
+// Read-only file access for the AVI code: an owning descriptor and the three primitive operations every
+// parser here is built on. All positions are 64-bit. errno is the "last error code" the error boxes show,
+// so closing a descriptor never disturbs it.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zv {
+
+// Owns one POSIX descriptor and closes it on destruction. Closing keeps errno as it was, so a caller can
+// report the failure that made it give up rather than anything close() itself did.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { Reset(); }
+
+    int Get() const { return m_fd; }
+    bool Valid() const { return m_fd >= 0; }
+    explicit operator bool() const { return Valid(); }
+    int Release();               // gives up ownership; the object is then empty
+    void Reset(int fd = -1);     // closes the current descriptor (errno preserved) and adopts fd
+
+private:
+    int m_fd = -1;
+};
+
+// Opens an existing file read-only for a front-to-back read (sequential read-ahead hint). Empty on
+// failure, with errno from open().
+UniqueFd OpenForSequentialRead(const char* path);
+
+// Reads up to count bytes, retrying short reads and interrupted calls until count bytes arrived or the
+// file ended. Returns the number delivered; 0 when the system read fails (errno says why). The end of the
+// file leaves errno untouched.
+std::size_t ReadBytes(int fd, void* buffer, std::size_t count);
+
+// Every read in the AVI code asks for a fixed count: exactly count bytes is success, anything less fails.
+bool ReadExact(int fd, void* buffer, std::size_t count);
+
+enum class SeekOrigin { Begin, Current };
+inline constexpr std::int64_t kSeekFailed = -1;   // all 64 bits set
+
+// Moves the file position by a signed distance; returns the new position or kSeekFailed (errno set).
+std::int64_t SeekTo(int fd, std::int64_t distance, SeekOrigin origin);
+
+// The size of the open file in bytes, or -1 when fstat fails.
+std::int64_t FileSize(int fd);
+
+}  // namespace zv

@@ -1,0 +1,40 @@
+#pragma once
+// Little-endian field access and four-character codes, the two ways RIFF stores its numbers and names.
+
+#include <cstdint>
+#include <cstring>
+
+namespace zv {
+
+// A four-character code as it reads from the file: first character in the low byte.
+constexpr std::uint32_t FourCC(const char (&code)[5])
+{
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(code[0]))
+         | static_cast<std::uint32_t>(static_cast<unsigned char>(code[1])) << 8
+         | static_cast<std::uint32_t>(static_cast<unsigned char>(code[2])) << 16
+         | static_cast<std::uint32_t>(static_cast<unsigned char>(code[3])) << 24;
+}
+
+inline std::uint16_t LoadLe16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+inline std::uint32_t LoadLe32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8
+         | static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+inline std::uint64_t LoadLe64(const std::uint8_t* p)
+{
+    return static_cast<std::uint64_t>(LoadLe32(p)) | static_cast<std::uint64_t>(LoadLe32(p + 4)) << 32;
+}
+
+// True when the four bytes at p spell code exactly (case-sensitive).
+inline bool HasFourCC(const std::uint8_t* p, const char (&code)[5])
+{
+    return std::memcmp(p, code, 4) == 0;
+}
+
+}  // namespace zv

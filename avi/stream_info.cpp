@@ -1,0 +1,52 @@
+#include "avi/stream_info.h"
+
+#include "avi/file_io.h"
+#include "avi/fourcc.h"
+
+#include <cerrno>
+#include <cstddef>
+
+namespace {
+
+constexpr std::size_t kReadBytes = 212;          // through the BITMAPINFOHEADER of a 'vids' stream
+constexpr std::size_t kStreamHeaderEnd = 164;    // strh data ends here
+constexpr std::size_t kFormatData = 172;         // strf data begins here
+constexpr std::size_t kBiHeight = kFormatData + 8;
+constexpr std::size_t kDvVAuxSrc = kFormatData + 16;
+constexpr std::uint32_t kVAuxSource50Hz = 1u << 21;   // VAUX source pack PC3 bit 5: 50 fields per second
+
+}  // namespace
+
+bool ReadFirstStreamInfo(const char* path, FirstStreamInfo& out)
+{
+    zv::UniqueFd fd = zv::OpenForSequentialRead(path);
+    if (!fd)
+        return false;
+    std::uint8_t bytes[kReadBytes];
+    errno = 0;
+    const std::size_t got = zv::ReadBytes(fd.Get(), bytes, sizeof bytes);
+    if (got < kStreamHeaderEnd) {
+        if (errno == 0)
+            errno = ENODATA;
+        return false;
+    }
+
+    FirstStreamInfo info;
+    info.fccType = zv::LoadLe32(bytes + 108);
+    info.fccHandler = zv::LoadLe32(bytes + 112);
+    info.scale = zv::LoadLe32(bytes + 128);
+    info.rate = zv::LoadLe32(bytes + 132);
+    info.length = zv::LoadLe32(bytes + 140);
+    if (info.fccType == zv::FourCC("vids") && got >= kBiHeight + 4) {
+        info.hasBitmapHeight = true;
+        info.biHeight = static_cast<std::int32_t>(zv::LoadLe32(bytes + kBiHeight));
+        const std::int64_t height = info.biHeight;
+        info.is625 = height == 576 || height == -576;
+    } else if (info.fccType == zv::FourCC("iavs") && got >= kDvVAuxSrc + 4) {
+        info.hasDvInfo = true;
+        info.dvVAuxSrc = zv::LoadLe32(bytes + kDvVAuxSrc);
+        info.is625 = (info.dvVAuxSrc & kVAuxSource50Hz) != 0;
+    }
+    out = info;
+    return true;
+}

@@ -1,0 +1,162 @@
+// Core benchmarks: painting one strip, indexing a 90,000-frame file, scanning an 8,000-frame file for scenes.
+// Files come from the fixture writer into a scratch folder (ZV_BENCH_DIR, else /tmp).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <QGuiApplication>
+#include <unistd.h>
+
+#include "avi/dv_avi_reader.h"
+#include "dvmeta/dv_metadata_strip.h"
+#include "tests/fixtures/avi_writer.h"
+
+namespace {
+
+std::string ScratchPath(const char* name)
+{
+    const char* dir = std::getenv("ZV_BENCH_DIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/" + name;
+}
+
+// Writes the file once per process; the benchmarks then read it with a warm cache.
+const std::string& Clip(const char* name, fixture::AviIndex index, int frames, bool sparse)
+{
+    static std::vector<std::pair<std::string, std::string>> made;
+    for (const auto& m : made)
+        if (m.first == name)
+            return m.second;
+    fixture::ClipOptions options;
+    options.system = fixture::DvSystem::Pal625;
+    options.layout = fixture::AviLayout::Type2WithAudio;
+    options.index = index;
+    options.sparse = sparse;
+    // Scenes of 400 frames, so the scan finds a start every 16 seconds of material.
+    for (int done = 0, i = 0; done < frames; ++i) {
+        const int n = std::min(400, frames - done);
+        options.scenes.push_back({{2004, 7, 1 + i / 20, 10, (i % 20) * 2, 0}, n});
+        done += n;
+    }
+    const std::string path = ScratchPath(name);
+    std::string error;
+    if (!fixture::WriteCamcorderClip(path, options, &error)) {
+        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
+        std::exit(1);
+    }
+    made.emplace_back(name, path);
+    return made.back().second;
+}
+
+std::vector<std::uint8_t> FirstFrameOf(const std::string& path)
+{
+    CDvAviReader reader;
+    if (!reader.Open(path.c_str()) || !reader.BuildIndex())
+        std::exit(1);
+    std::vector<std::uint8_t> frame(144000);
+    if (pread(reader.Fd(), frame.data(), frame.size(), reader.FrameOffsets()[10]) != 144000)
+        std::exit(1);
+    return frame;
+}
+
+void BM_StripPerFrame(benchmark::State& state)
+{
+    const std::vector<std::uint8_t> frame = FirstFrameOf(Clip("zv-bench-scan.avi", fixture::AviIndex::Idx1Absolute, 8000, false));
+    CDvMetadataStrip strip;
+    strip.SetOverlaySize(700, 100);
+    strip.SetIs625(true);
+    strip.OfferNominalWidth();  // 768 x 100
+    std::int64_t n = 0;
+    for (auto _ : state) {
+        ++n;
+        benchmark::DoNotOptimize(strip.Transform(frame.data(), frame.size(), &n));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_StripPerFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_BuildIndex(benchmark::State& state, fixture::AviIndex index, const char* name)
+{
+    const std::string& path = Clip(name, index, 90000, true);
+    for (auto _ : state) {
+        CDvAviReader reader;
+        if (!reader.Open(path.c_str()) || !reader.BuildIndex()) {
+            state.SkipWithError("index failed");
+            return;
+        }
+        benchmark::DoNotOptimize(reader.FrameOffsets().size());
+    }
+}
+BENCHMARK_CAPTURE(BM_BuildIndex, idx1_90000, fixture::AviIndex::Idx1Absolute, "zv-bench-idx1.avi")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BuildIndex, opendml_90000, fixture::AviIndex::OpenDml, "zv-bench-odml.avi")
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ScanScenes(benchmark::State& state)
+{
+    const std::string& path = Clip("zv-bench-scan.avi", fixture::AviIndex::Idx1Absolute, 8000, false);
+    CDvAviReader reader;
+    if (!reader.Open(path.c_str()) || !reader.BuildIndex()) {
+        state.SkipWithError("index failed");
+        return;
+    }
+    for (auto _ : state) {
+        if (!reader.ScanScenes(nullptr)) {
+            state.SkipWithError("scan failed");
+            return;
+        }
+    }
+    state.counters["frames_per_s"] = benchmark::Counter(
+        static_cast<double>(reader.FrameOffsets().size()) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+    state.counters["scenes"] = static_cast<double>(reader.SceneStarts().size() + 1);
+}
+BENCHMARK(BM_ScanScenes)->Unit(benchmark::kMillisecond);
+
+// Times our whole scene listing (open, index, scan) and the third-party analyser's on the same file, warm cache.
+void CompareWithThirdPartyAnalyser()
+{
+    const std::string& path = Clip("zv-bench-scan.avi", fixture::AviIndex::Idx1Absolute, 8000, false);
+    if (std::system("command -v mediainfo >/dev/null 2>&1") != 0) {
+        std::printf("mediainfo not installed: no comparison\n");
+        return;
+    }
+    const std::string command = "mediainfo --File_DvDif_Analysis=1 --ParseSpeed=1 "
+                                "\"--Inform=Video;%Errors_Stats_End_05%\" '" + path + "' >/dev/null";
+    std::system(command.c_str());  // warm the cache for both
+    auto seconds = [](auto&& work) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    double ours = 1e9;
+    std::size_t frames = 0;
+    for (int i = 0; i < 5; ++i)
+        ours = std::min(ours, seconds([&] {
+            CDvAviReader reader;
+            if (reader.Open(path.c_str()) && reader.BuildIndex() && reader.ScanScenes(nullptr))
+                frames = reader.FrameOffsets().size();
+        }));
+    double theirs = 1e9;
+    for (int i = 0; i < 3; ++i)
+        theirs = std::min(theirs, seconds([&] { std::system(command.c_str()); }));
+    std::printf("scene listing of %zu PAL frames: ours %.4f s (%.0f frames/s), mediainfo %.3f s, ratio %.1fx\n",
+                frames, ours, static_cast<double>(frames) / ours, theirs, theirs / ours);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    CompareWithThirdPartyAnalyser();
+    return 0;
+}

@@ -1,0 +1,66 @@
+#include "report/report_main.h"
+
+#include <cstdio>
+#include <memory>
+
+#include <QGuiApplication>
+
+#include "report/report_commands.h"
+#include "report/report_options.h"
+#include "settings/player_settings.h"
+
+namespace {
+
+constexpr const char* kVersionText = "Zenk Vuvaz 1.4.0";
+
+// The date order of a run: the switch when given, else the stored setting repaired as the player repairs it.
+std::int32_t DateOrderFor(const ReportOptions& options)
+{
+    if (options.dateFormat)
+        return *options.dateFormat;
+    return LoadSettings(kRendererBuiltInAvailable | kRendererOverlayAvailable).DateFormat;
+}
+
+// Painting text needs a GUI application; the report never shows a window, so it always runs offscreen.
+std::unique_ptr<QGuiApplication> MakeOffscreenApplication(int& argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+int RunReport(int argc, char** argv)
+{
+    std::string error;
+    const std::optional<ReportOptions> parsed = ParseReportOptions(argc, argv, error);
+    if (!parsed) {
+        std::fprintf(stderr, "zenk-vuvaz: %s\n\n%s", error.c_str(), ReportUsageText());
+        return kUsageExitCode;
+    }
+    const ReportOptions& options = *parsed;
+    switch (options.command) {
+    case ReportCommand::Help:
+        std::fputs(ReportUsageText(), stdout);
+        return 0;
+    case ReportCommand::Version:
+        std::printf("%s\n", kVersionText);
+        return 0;
+    case ReportCommand::Check:
+        return RunCheckCommand(options, stdout, stderr);
+    case ReportCommand::Metadata:
+        return RunMetadataCommand(options, DateOrderFor(options), stdout, stderr);
+    case ReportCommand::Scenes:
+        return RunScenesCommand(options, DateOrderFor(options), stdout, stderr);
+    case ReportCommand::Strip: {
+        const std::int32_t dateOrder = DateOrderFor(options);
+        const auto app = MakeOffscreenApplication(argc, argv);
+        return RunStripCommand(options, dateOrder, stderr);
+    }
+    case ReportCommand::Snapshot:
+    case ReportCommand::None:
+        break;
+    }
+    std::fprintf(stderr, "zenk-vuvaz: this command is not available in this build\n");
+    return kUsageExitCode;
+}
