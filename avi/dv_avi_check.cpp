@@ -32,7 +32,7 @@ DvAviCheckResult CheckDvAviFile(const char* path)
 
     std::uint8_t header[kMainHeaderBytes];
     errno = 0;   // a short read at the end of the file sets nothing
-    if (!zv::ReadExact(fd.Get(), header, sizeof header))
+    if (!ReadExact(fd.Get(), header, sizeof header))
         return ShortReadResult();
 
     if (!zv::HasFourCC(header + kFormTypeOffset, "AVI "))
@@ -41,7 +41,7 @@ DvAviCheckResult CheckDvAviFile(const char* path)
     if (zv::HasFourCC(header + kStreamTypeOffset, "vids")) {
         std::uint8_t format[kFormatBytes];
         errno = 0;
-        if (!zv::ReadExact(fd.Get(), format, sizeof format))
+        if (!ReadExact(fd.Get(), format, sizeof format))
             return ShortReadResult();
         if (zv::HasFourCC(format + kCompressionInFormat, "dvsd"))
             return Recognised;

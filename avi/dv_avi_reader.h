@@ -59,15 +59,18 @@ public:
     int Fd() const { return m_fd.Get(); }
 
 private:
-    struct IndexWalk;   // bounds of one BuildIndex run (file size, visited index chunks)
+    struct IndexWalk;   // bounds of one BuildIndex run: the file size and the index chunks already read
 
-    bool ReadOpenDmlIndex(IndexWalk& walk, int superLevel);
-    bool ReadLegacyIndex(IndexWalk& walk);
+    bool WalkFirstStreamList(IndexWalk& walk);
+    bool WalkTopLevel(IndexWalk& walk);
+    bool SkipChunk(const IndexWalk& walk, std::int64_t distance);
+    bool ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int enclosingSuperIndexes);
+    bool ReadLegacyIndex(const IndexWalk& walk);
     bool CalibrateOffsets(std::int64_t base);
-    bool ReadIndexEntries(IndexWalk& walk, std::uint64_t count, std::size_t entryBytes,
-                          std::vector<std::uint8_t>& entries);
+    bool ReadIndexEntries(const IndexWalk& walk, std::int64_t position, std::uint64_t count,
+                          std::size_t entryBytes, std::vector<std::uint8_t>& entries);
     bool ReserveFrameOffsets(std::size_t extra);
-    bool FindScenePacks(const std::uint8_t*& datePack, const std::uint8_t*& timePack) const;
+    void FindScenePacks(const std::uint8_t*& datePack, const std::uint8_t*& timePack) const;
 
     std::array<std::uint8_t, kHeaderBytes> m_header{};
     std::array<std::uint8_t, 24> m_indexHeader{};    // the OpenDML index header being read

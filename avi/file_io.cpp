@@ -42,6 +42,16 @@ UniqueFd OpenForSequentialRead(const char* path)
     return fd;
 }
 
+std::int64_t FileSize(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return -1;
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+}  // namespace zv
+
 std::size_t ReadBytes(int fd, void* buffer, std::size_t count)
 {
     auto* out = static_cast<unsigned char*>(buffer);
@@ -65,18 +75,8 @@ bool ReadExact(int fd, void* buffer, std::size_t count)
     return ReadBytes(fd, buffer, count) == count;
 }
 
-std::int64_t SeekTo(int fd, std::int64_t distance, SeekOrigin origin)
+std::int64_t SeekTo(int fd, std::int64_t distance, int origin)
 {
-    const off_t result = ::lseek(fd, static_cast<off_t>(distance), origin == SeekOrigin::Begin ? SEEK_SET : SEEK_CUR);
-    return result < 0 ? kSeekFailed : static_cast<std::int64_t>(result);
+    const off_t result = ::lseek(fd, static_cast<off_t>(distance), origin);
+    return result < 0 ? zv::kSeekFailed : static_cast<std::int64_t>(result);
 }
-
-std::int64_t FileSize(int fd)
-{
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return -1;
-    return static_cast<std::int64_t>(info.st_size);
-}
-
-}  // namespace zv

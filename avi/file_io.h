@@ -1,10 +1,11 @@
 #pragma once
 // Read-only file access for the AVI code: an owning descriptor and the three primitive operations every
-// parser here is built on. All positions are 64-bit. errno is the "last error code" the error boxes show,
-// so closing a descriptor never disturbs it.
+// parser here is built on (ReadBytes, ReadExact, SeekTo, at global scope beside the reader). All positions
+// are 64-bit. errno is the "last error code" the error boxes show, so closing never disturbs it.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>   // SEEK_SET, SEEK_CUR
 
 namespace zv {
 
@@ -34,6 +35,13 @@ private:
 // failure, with errno from open().
 UniqueFd OpenForSequentialRead(const char* path);
 
+// The size of the open file in bytes, or -1 when fstat fails.
+std::int64_t FileSize(int fd);
+
+inline constexpr std::int64_t kSeekFailed = -1;   // all 64 bits set
+
+}  // namespace zv
+
 // Reads up to count bytes, retrying short reads and interrupted calls until count bytes arrived or the
 // file ended. Returns the number delivered; 0 when the system read fails (errno says why). The end of the
 // file leaves errno untouched.
@@ -42,13 +50,6 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t count);
 // Every read in the AVI code asks for a fixed count: exactly count bytes is success, anything less fails.
 bool ReadExact(int fd, void* buffer, std::size_t count);
 
-enum class SeekOrigin { Begin, Current };
-inline constexpr std::int64_t kSeekFailed = -1;   // all 64 bits set
-
-// Moves the file position by a signed distance; returns the new position or kSeekFailed (errno set).
-std::int64_t SeekTo(int fd, std::int64_t distance, SeekOrigin origin);
-
-// The size of the open file in bytes, or -1 when fstat fails.
-std::int64_t FileSize(int fd);
-
-}  // namespace zv
+// Moves the file position by a signed distance from origin (SEEK_SET: the file's beginning, SEEK_CUR: the
+// current position); returns the new position, or zv::kSeekFailed (all bits set) with errno set.
+std::int64_t SeekTo(int fd, std::int64_t distance, int origin);

@@ -24,7 +24,7 @@ bool ReadFirstStreamInfo(const char* path, FirstStreamInfo& out)
         return false;
     std::uint8_t bytes[kReadBytes];
     errno = 0;
-    const std::size_t got = zv::ReadBytes(fd.Get(), bytes, sizeof bytes);
+    const std::size_t got = ReadBytes(fd.Get(), bytes, sizeof bytes);
     if (got < kStreamHeaderEnd) {
         if (errno == 0)
             errno = ENODATA;

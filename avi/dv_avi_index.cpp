@@ -1,0 +1,247 @@
+// The frame index: one absolute file position per video frame, from the OpenDML index of the first
+// stream list when there is one, else from the legacy idx1 chunk at the top level of the RIFF form.
+
+#include "avi/dv_avi_reader.h"
+
+#include "avi/array_growth.h"
+#include "avi/fourcc.h"
+
+#include <limits>
+#include <new>
+#include <unordered_set>
+
+struct CDvAviReader::IndexWalk {
+    std::int64_t fileSize = 0;
+    std::unordered_set<std::int64_t> visited;   // positions of the OpenDML index headers already read
+};
+
+namespace {
+
+constexpr std::int64_t kFirstStreamListChunks = 164;   // the strf chunk header of the first stream
+constexpr std::size_t kHdrlSizeOffset = 16;
+constexpr std::int64_t kHdrlDataStart = 20;           // where the hdrl list's size starts counting
+constexpr std::size_t kIndexHeaderBytes = 24;
+constexpr std::size_t kSuperEntryBytes = 16;
+constexpr std::size_t kStandardEntryBytes = 8;
+constexpr std::size_t kLegacyEntryBytes = 16;
+constexpr std::size_t kCalibrationWords = 7;   // tolerates a base off by up to 24 bytes
+constexpr std::uint8_t kSuperIndex = 0;
+constexpr std::uint8_t kStandardIndex = 1;
+// OpenDML itself stacks one super index over standard indexes; one more level is allowed, no deeper.
+constexpr int kMaxSuperIndexLevels = 2;
+constexpr std::size_t kFrameOffsetStep = 750;
+// Frame numbers are 32-bit everywhere else (scene starts, the slider).
+constexpr std::size_t kMaxFrames = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+
+// Position arithmetic on values read from the file: wraps instead of overflowing, and a result that is
+// negative or past the end simply fails at the seek or read that uses it.
+std::int64_t AddWrapping(std::int64_t a, std::int64_t b)
+{
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+
+}  // namespace
+
+bool CDvAviReader::BuildIndex()
+{
+    if (!m_frameOffsets.empty())
+        return true;
+    if (!IsOpen())
+        return false;
+    IndexWalk walk;
+    walk.fileSize = zv::FileSize(m_fd.Get());
+    if (walk.fileSize < 0)
+        return false;
+    try {
+        return WalkFirstStreamList(walk);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// Phase 1: the chunks after the first stream header, up to the next LIST. An indx chunk here decides:
+// the OpenDML index is used and idx1 is never read. Failure policy: any failed read, seek or skip ends the
+// build; an index without entries or whose first frame cannot be located fails it.
+bool CDvAviReader::WalkFirstStreamList(IndexWalk& walk)
+{
+    const int fd = m_fd.Get();
+    if (SeekTo(fd, kFirstStreamListChunks, SEEK_SET) == zv::kSeekFailed)
+        return false;
+    for (;;) {
+        if (!ReadExact(fd, m_chunkHeader.data(), m_chunkHeader.size()))
+            return false;
+        const std::uint32_t id = zv::LoadLe32(m_chunkHeader.data());
+        const std::uint32_t size = zv::LoadLe32(m_chunkHeader.data() + 4);
+        if (id == zv::FourCC("LIST"))
+            return WalkTopLevel(walk);
+        if (id == zv::FourCC("indx")) {
+            const std::int64_t position = SeekTo(fd, 0, SEEK_CUR);
+            if (position == zv::kSeekFailed || !ReadOpenDmlIndex(walk, position, 0))
+                return false;
+            if (m_frameOffsets.empty() || !CalibrateOffsets(0))
+                return false;
+            // The first frame's chunk header must be readable where the index says.
+            if (SeekTo(fd, AddWrapping(m_frameOffsets.front(), -8), SEEK_SET) == zv::kSeekFailed)
+                return false;
+            return ReadExact(fd, m_chunkHeader.data(), m_chunkHeader.size());
+        }
+        if (!SkipChunk(walk, size))
+            return false;
+    }
+}
+
+// Phase 2: the top level of the RIFF form, from the first byte after the hdrl list to idx1. Failure
+// policy: reaching the end of the file, a failed read or skip, or an idx1 that cannot be calibrated fails.
+bool CDvAviReader::WalkTopLevel(IndexWalk& walk)
+{
+    const int fd = m_fd.Get();
+    const std::int64_t afterHdrl = kHdrlDataStart + zv::LoadLe32(m_header.data() + kHdrlSizeOffset);
+    if (SeekTo(fd, afterHdrl, SEEK_SET) == zv::kSeekFailed)
+        return false;
+    for (;;) {
+        if (!ReadExact(fd, m_chunkHeader.data(), m_chunkHeader.size()))
+            return false;   // includes the end of the file: no idx1
+        const std::uint32_t id = zv::LoadLe32(m_chunkHeader.data());
+        const std::uint32_t size = zv::LoadLe32(m_chunkHeader.data() + 4);
+        if (id == zv::FourCC("idx1")) {
+            if (!ReadLegacyIndex(walk) || m_frameOffsets.empty())
+                return false;
+            return CalibrateOffsets(0) || CalibrateOffsets(m_nMoviListPosition);
+        }
+        std::int64_t distance = size;
+        if (id == zv::FourCC("LIST")) {
+            std::uint8_t listType[4];
+            if (!ReadExact(fd, listType, sizeof listType))
+                return false;
+            if (zv::HasFourCC(listType, "movi")) {
+                const std::int64_t position = SeekTo(fd, 0, SEEK_CUR);
+                if (position == zv::kSeekFailed)
+                    return false;
+                m_nMoviListPosition = position - 12;
+            }
+            distance -= 4;   // the list type was counted by the size; below 4 this steps back, never loops
+        }
+        if (!SkipChunk(walk, distance))
+            return false;
+    }
+}
+
+// Moves past a chunk's data. Failure policy: a chunk that claims more than the rest of the file cannot
+// lead anywhere useful and fails at once rather than seeking into nothing.
+bool CDvAviReader::SkipChunk(const IndexWalk& walk, std::int64_t distance)
+{
+    const int fd = m_fd.Get();
+    const std::int64_t position = SeekTo(fd, 0, SEEK_CUR);
+    if (position == zv::kSeekFailed || distance > walk.fileSize - position)
+        return false;
+    return SeekTo(fd, distance, SEEK_CUR) != zv::kSeekFailed;
+}
+
+// One OpenDML index at position (just after its chunk header). Failure policy: a read or seek failure,
+// a count larger than the rest of the file, a chunk already read, or a super index nested deeper than
+// kMaxSuperIndexLevels fails the whole; an unknown index type adds nothing and succeeds.
+bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int enclosingSuperIndexes)
+{
+    if (!walk.visited.insert(position).second)
+        return false;   // a loop back to an index already read
+    const int fd = m_fd.Get();
+    if (!ReadExact(fd, m_indexHeader.data(), m_indexHeader.size()))
+        return false;
+    const std::uint8_t type = m_indexHeader[3];
+    const std::uint32_t count = zv::LoadLe32(m_indexHeader.data() + 4);
+    if (m_nStreamChunkId == 0)
+        m_nStreamChunkId = zv::LoadLe32(m_indexHeader.data() + 8);
+    const std::int64_t entriesStart = position + static_cast<std::int64_t>(kIndexHeaderBytes);
+
+    if (type == kSuperIndex) {
+        if (enclosingSuperIndexes >= kMaxSuperIndexLevels)
+            return false;
+        std::vector<std::uint8_t> entries;
+        if (!ReadIndexEntries(walk, entriesStart, count, kSuperEntryBytes, entries))
+            return false;
+        for (std::size_t at = 0; at < entries.size(); at += kSuperEntryBytes) {
+            const auto chunk = static_cast<std::int64_t>(zv::LoadLe64(entries.data() + at));
+            const std::int64_t nested = AddWrapping(chunk, 8);   // skip the ix## chunk header
+            if (SeekTo(fd, nested, SEEK_SET) == zv::kSeekFailed
+                || !ReadOpenDmlIndex(walk, nested, enclosingSuperIndexes + 1))
+                return false;
+        }
+        return true;
+    }
+    if (type == kStandardIndex) {
+        const auto base = static_cast<std::int64_t>(zv::LoadLe64(m_indexHeader.data() + 12));
+        std::vector<std::uint8_t> entries;
+        if (!ReadIndexEntries(walk, entriesStart, count, kStandardEntryBytes, entries)
+            || !ReserveFrameOffsets(count))
+            return false;
+        for (std::size_t at = 0; at < entries.size(); at += kStandardEntryBytes)
+            m_frameOffsets.push_back(AddWrapping(base, zv::LoadLe32(entries.data() + at)));
+        return true;
+    }
+    return true;
+}
+
+// Reads count entries of entryBytes each in one read, after checking they fit in the rest of the file.
+bool CDvAviReader::ReadIndexEntries(const IndexWalk& walk, std::int64_t position, std::uint64_t count,
+                                    std::size_t entryBytes, std::vector<std::uint8_t>& entries)
+{
+    const std::uint64_t bytes = count * entryBytes;   // at most 2^32 x 16: no overflow in 64 bits
+    if (position > walk.fileSize || bytes > static_cast<std::uint64_t>(walk.fileSize - position))
+        return false;
+    entries.resize(static_cast<std::size_t>(bytes));
+    return ReadExact(m_fd.Get(), entries.data(), entries.size());
+}
+
+// The idx1 chunk whose header is in the chunk header scratch. Failure policy: a read failure or a size
+// larger than the rest of the file fails; entries of other streams and trailing bytes are skipped.
+bool CDvAviReader::ReadLegacyIndex(const IndexWalk& walk)
+{
+    const std::uint32_t size = zv::LoadLe32(m_chunkHeader.data() + 4);
+    const std::int64_t position = SeekTo(m_fd.Get(), 0, SEEK_CUR);
+    std::vector<std::uint8_t> entries;
+    if (position == zv::kSeekFailed || !ReadIndexEntries(walk, position, size, 1, entries))
+        return false;
+    const std::size_t usable = entries.size() / kLegacyEntryBytes * kLegacyEntryBytes;
+    for (std::size_t at = 0; at < usable; at += kLegacyEntryBytes) {
+        const std::uint8_t* entry = entries.data() + at;
+        // Stream 0 is the video stream; its id ("00dc", "00db", ...) is learned from its first entry.
+        if (m_nStreamChunkId == 0 && entry[0] == '0' && entry[1] == '0')
+            m_nStreamChunkId = zv::LoadLe32(entry);
+        if (m_nStreamChunkId == 0 || zv::LoadLe32(entry) != m_nStreamChunkId)
+            continue;
+        if (!ReserveFrameOffsets(1))
+            return false;
+        const std::uint32_t dataStart = zv::LoadLe32(entry + 8) + 8u;   // 32-bit, as the entry stores it
+        m_frameOffsets.push_back(dataStart);
+    }
+    return true;
+}
+
+// Writers count index offsets from different bases. Looks for the stream's chunk id in the seven words
+// around where the first entry's chunk header should be, and shifts every entry by what that reveals.
+// Failure policy: an unreadable probe or no match leaves the entries unchanged and returns false.
+bool CDvAviReader::CalibrateOffsets(std::int64_t base)
+{
+    const int fd = m_fd.Get();
+    const std::int64_t probe = AddWrapping(AddWrapping(m_frameOffsets.front(), base), -8);
+    std::uint8_t words[kCalibrationWords * 4];
+    if (SeekTo(fd, probe, SEEK_SET) == zv::kSeekFailed || !ReadExact(fd, words, sizeof words))
+        return false;
+    for (std::size_t k = 0; k < kCalibrationWords; ++k) {
+        if (zv::LoadLe32(words + 4 * k) != m_nStreamChunkId)
+            continue;
+        const std::int64_t shift = AddWrapping(base, static_cast<std::int64_t>(4 * k));
+        for (std::int64_t& offset : m_frameOffsets)
+            offset = AddWrapping(offset, shift);
+        return true;
+    }
+    return false;
+}
+
+bool CDvAviReader::ReserveFrameOffsets(std::size_t extra)
+{
+    if (extra > kMaxFrames - m_frameOffsets.size())
+        return false;
+    zv::GrowInSteps(m_frameOffsets, extra, kFrameOffsetStep);
+    return true;
+}

@@ -1,0 +1,34 @@
+#include "avi/dv_avi_reader.h"
+
+#include "avi/array_growth.h"
+
+#include <cerrno>
+#include <utility>
+
+bool CDvAviReader::Open(const char* path)
+{
+    if (IsOpen())
+        Close();
+    m_nStreamChunkId = 0;
+    m_nMoviListPosition = 0;
+    m_bScanned = false;
+    m_bFirstFramePending = true;
+
+    zv::UniqueFd fd = zv::OpenForSequentialRead(path);
+    if (!fd)
+        return false;
+    if (!ReadExact(fd.Get(), m_header.data(), m_header.size()))
+        return false;   // fd closes here, errno kept for the caller's error box
+    m_fd = std::move(fd);
+
+    zv::ReleaseStorage(m_frameOffsets);
+    zv::ReleaseStorage(m_sceneStarts);
+    return true;
+}
+
+void CDvAviReader::Close()
+{
+    m_fd.Reset();
+    zv::ReleaseStorage(m_frameOffsets);
+    zv::ReleaseStorage(m_sceneStarts);
+}

@@ -1,0 +1,104 @@
+// The scene-change scan: a scene is a run of frames recorded without a pause, so a jump of two seconds
+// or more in the recorded date and time between consecutive frames starts a new one.
+
+#include "avi/dv_avi_reader.h"
+
+#include "avi/array_growth.h"
+#include "avi/recording_time.h"
+#include "dvmeta/dv_pack_layout.h"
+
+#include <new>
+
+namespace {
+
+constexpr std::size_t kSceneStartStep = 50;
+constexpr std::int64_t kPumpInterval = 20;   // frames between message pumps while scanning
+
+static_assert(CDvAviReader::kFrameBufferBytes == kDifSequenceSize);
+static_assert(kPackOffsets[kSubcodeVauxPackCount - 1] + kPackSize <= CDvAviReader::kFrameBufferBytes);
+
+}  // namespace
+
+// The first recording date and time packs of DIF sequence 0, subcode before VAUX; nullptr when absent.
+void CDvAviReader::FindScenePacks(const std::uint8_t*& datePack, const std::uint8_t*& timePack) const
+{
+    datePack = nullptr;
+    timePack = nullptr;
+    for (std::size_t i = 0; i < kSubcodeVauxPackCount; ++i) {
+        const std::uint8_t* pack = m_frame.data() + kPackOffsets[i];
+        if (datePack == nullptr && pack[0] == kPackRecDate)
+            datePack = pack;
+        else if (timePack == nullptr && pack[0] == kPackRecTime)
+            timePack = pack;
+        if (datePack != nullptr && timePack != nullptr)
+            break;
+    }
+}
+
+bool CDvAviReader::IsSceneBreak(const std::uint8_t* datePack, const std::uint8_t* timePack)
+{
+    const std::int64_t seconds = zv::RecordingSeconds(datePack, timePack);
+    if (m_bFirstFramePending) {
+        m_bFirstFramePending = false;
+        m_nPreviousTime = seconds;
+        return false;
+    }
+    const std::int64_t difference = seconds - m_nPreviousTime;
+    m_nPreviousTime = seconds;
+    return difference > 1 || difference < -1;
+}
+
+bool CDvAviReader::ScanScenes(IScanProgress* progress)
+{
+    if (!IsOpen() || m_frameOffsets.empty())
+        return false;
+    zv::ReleaseStorage(m_sceneStarts);
+    m_bFirstFramePending = true;
+    m_bScanned = false;   // until this scan reaches its end
+
+    const int fd = m_fd.Get();
+    const auto frames = static_cast<std::int64_t>(m_frameOffsets.size());
+    std::int64_t highestPercent = 0;
+    for (std::int64_t i = 0; i < frames; ++i) {
+        if (SeekTo(fd, m_frameOffsets[static_cast<std::size_t>(i)], SEEK_SET) == zv::kSeekFailed
+            || !ReadExact(fd, m_frame.data(), m_frame.size()))
+            return false;
+
+        const std::uint8_t* datePack = nullptr;
+        const std::uint8_t* timePack = nullptr;
+        FindScenePacks(datePack, timePack);
+        if (IsSceneBreak(datePack, timePack)) {
+            try {
+                zv::GrowInSteps(m_sceneStarts, 1, kSceneStartStep);
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
+            m_sceneStarts.push_back(static_cast<std::int32_t>(i));   // the index holds at most 2^31-1 frames
+        }
+
+        if (progress != nullptr && frames > 1) {
+            // The bar moves one step per rise of the whole percentage, so at most 100 times a scan.
+            const std::int64_t percent = i * 100 / (frames - 1);
+            if (percent > highestPercent) {
+                highestPercent = percent;
+                if (progress->WindowExists()) {
+                    if (!progress->IsVisible())
+                        progress->ShowNoActivate();
+                    progress->StepPosition();
+                }
+            }
+        }
+        if (progress != nullptr && i % kPumpInterval == 0) {
+            progress->PumpMessages(true);
+            if (progress->IsCancelled()) {
+                if (m_pOwner != nullptr)
+                    m_pOwner->ShowErrorBox("Operation Cancelled", "Cancelled");
+                return false;
+            }
+        }
+    }
+    if (progress != nullptr)
+        progress->SetPosition(100);
+    m_bScanned = true;
+    return true;
+}
