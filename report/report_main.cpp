@@ -21,10 +21,19 @@ std::int32_t DateOrderFor(const ReportOptions& options)
     return LoadSettings(kRendererBuiltInAvailable | kRendererOverlayAvailable).DateFormat;
 }
 
+// The report's stderr carries only its own messages: Qt's notes about the desktop session it does not use
+// (no runtime folder, no display) would read as failures to a script.
+void QuietQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 // Painting text needs a GUI application; the report never shows a window, so it always runs offscreen.
 std::unique_ptr<QGuiApplication> MakeOffscreenApplication(int& argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQtNotes);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 

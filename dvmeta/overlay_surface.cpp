@@ -1,0 +1,41 @@
+#include "dvmeta/overlay_surface.h"
+
+#include <cstring>
+
+bool COverlaySurface::Create(std::int32_t width, std::int32_t height, std::int32_t fontHeight)
+{
+    Free();
+    if (width <= 0 || height <= 0 || width > kMaxOverlayWidth || height > kMaxOverlayHeight)
+        return false;
+    if (!m_glyphs.Build(fontHeight, kOverlayInks))
+        return false;
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull() || image.bytesPerLine() != static_cast<qsizetype>(width) * 4) {
+        m_glyphs.Free();
+        return false;
+    }
+    m_image = std::move(image);
+    m_pixels = m_image.bits();
+    Clear();
+    return true;
+}
+
+void COverlaySurface::Free()
+{
+    m_pixels = nullptr;
+    m_image = QImage();
+    m_glyphs.Free();
+}
+
+void COverlaySurface::Clear()
+{
+    if (m_pixels)
+        std::memset(m_pixels, 0, static_cast<std::size_t>(m_image.sizeInBytes()));
+}
+
+void COverlaySurface::DrawText(std::int32_t x, std::int32_t y, DvInk ink, const char* text)
+{
+    if (m_pixels)
+        m_glyphs.DrawText(reinterpret_cast<std::uint32_t*>(m_pixels), m_image.width(), m_image.height(), x, y, ink,
+                          text);
+}

@@ -1,0 +1,250 @@
+// The command-line report end to end: the real binary on files from the fixture writer.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QImage>
+
+#include "run_command.h"
+#include "tests/fixtures/camcorder_clip.h"
+
+namespace {
+
+using fixture::AviIndex;
+using fixture::AviLayout;
+using fixture::DvSystem;
+
+class ReportCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        char pattern[] = "/tmp/zv-report-XXXXXX";
+        s_dir = mkdtemp(pattern);
+        // A private settings folder: the report reads the stored date format and must find none here.
+        setenv("XDG_CONFIG_HOME", (s_dir + "/config").c_str(), 1);
+    }
+    static void TearDownTestSuite() { std::system(("rm -rf '" + s_dir + "'").c_str()); }
+
+    static fixture::ClipOptions TwoScenes(DvSystem system, AviLayout layout, AviIndex index)
+    {
+        fixture::ClipOptions o;
+        o.system = system;
+        o.layout = layout;
+        o.index = index;
+        o.scenes = {{{2003, 12, 24, 23, 59, 58}, 60}, {{2004, 1, 2, 8, 15, 0}, 40}};
+        return o;
+    }
+    static std::string Write(const std::string& name, const fixture::ClipOptions& options)
+    {
+        const std::string path = s_dir + "/" + name;
+        std::string error;
+        EXPECT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
+        return path;
+    }
+    static std::vector<std::string> Lines(const std::string& text)
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    static std::vector<std::string> Fields(const std::string& line)
+    {
+        std::vector<std::string> fields;
+        std::istringstream in(line);
+        for (std::string f; std::getline(in, f, '\t');)
+            fields.push_back(f);
+        return fields;
+    }
+    static std::string Two(int a, int b, int c, char sep)
+    {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d%c%02d%c%02d", a, sep, b, sep, c);
+        return text;
+    }
+    static std::string s_dir;
+};
+std::string ReportCli::s_dir;
+
+TEST_F(ReportCli, CheckNamesTheResultAndExitsWithIt)
+{
+    const std::string good = Write("good.avi", TwoScenes(DvSystem::Pal625, AviLayout::Type1, AviIndex::OpenDml));
+    const std::string text = s_dir + "/text.avi";
+    std::ofstream(text) << std::string(400, 'x');
+    const std::string shortFile = s_dir + "/short.avi";
+    std::ofstream(shortFile) << "RIFF";
+    const std::string missing = s_dir + "/missing.avi";
+
+    struct Case { std::string path; const char* name; int status; std::string err; };
+    const Case cases[] = {
+        {good, "Recognised", 0, ""},
+        {missing, "OpenFailed", 1, "Unable to open the requested file:\r\n\r\n" + missing + "\n\nNo such file or directory\n"},
+        {s_dir, "ReadFailed", 2, "Unable to read the requested file:\r\n\r\n" + s_dir + "\n\nIs a directory\n"},
+        {shortFile, "TooShort", 3, "File is not a recognised DV AVI format:\r\n\r\n" + shortFile + "\n"},
+        {text, "NotDvAvi", 4, "File is not a recognised DV AVI format:\r\n\r\n" + text + "\n"},
+    };
+    for (const Case& c : cases) {
+        const CommandResult r = RunZenkVuvaz({"--check", c.path});
+        EXPECT_EQ(r.status, c.status) << c.path;
+        EXPECT_EQ(r.out, std::string(c.name) + "\n");
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
+TEST_F(ReportCli, MetadataIsTheSameForEveryLayoutAndIndex)
+{
+    struct Case { AviLayout layout; AviIndex index; const char* name; };
+    const Case cases[] = {
+        {AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, "t2a-abs.avi"},
+        {AviLayout::Type2WithAudio, AviIndex::Idx1MoviRelative, "t2a-rel.avi"},
+        {AviLayout::Type2, AviIndex::OpenDml, "t2-odml.avi"},
+        {AviLayout::Type1, AviIndex::Idx1Absolute, "t1-abs.avi"},
+        {AviLayout::Type1, AviIndex::OpenDml, "t1-odml.avi"},
+    };
+    const fixture::ClipOptions reference = TwoScenes(DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1Absolute);
+    std::string first;
+    for (const Case& c : cases) {
+        const CommandResult r = RunZenkVuvaz({"--metadata", Write(c.name, TwoScenes(DvSystem::Pal625, c.layout, c.index))});
+        ASSERT_EQ(r.status, 0) << c.name << r.err;
+        EXPECT_EQ(r.err, "");
+        if (first.empty())
+            first = r.out;
+        EXPECT_EQ(r.out, first) << c.name;
+    }
+
+    const std::vector<std::string> lines = Lines(first);
+    ASSERT_EQ(lines.size(), 101u);
+    EXPECT_EQ(lines[0], "frame\ttimecode\trec_time\trec_date\tshutter\tiris\tstabiliser\tgain\texposure\twb_mode\t"
+                        "white_balance\taudio\tcounter");
+    for (std::int64_t frame = 0; frame < 100; ++frame) {
+        const std::vector<std::string> f = Fields(lines[static_cast<std::size_t>(frame) + 1]);
+        ASSERT_EQ(f.size(), 13u) << lines[static_cast<std::size_t>(frame) + 1];
+        const fixture::DateTime t = fixture::CamcorderFrameAt(reference, frame).recorded;
+        EXPECT_EQ(f[0], std::to_string(frame));
+        EXPECT_EQ(f[2], Two(t.hour, t.minute, t.second, ':')) << frame;
+        EXPECT_EQ(f[3], Two(t.day, t.month, t.year % 100, '/')) << frame;
+        EXPECT_EQ(f[1], "00:00:" + Two(static_cast<int>(frame / 25), static_cast<int>(frame % 25), 0, ':').substr(0, 5))
+            << frame;
+        EXPECT_EQ(f[11], "48/U") << frame;  // consumer camcorders record unlocked audio
+        EXPECT_EQ(f[12], "00:00:" + Two(static_cast<int>(frame / 25), static_cast<int>(frame % 25), 0, ':').substr(0, 5))
+            << frame;
+    }
+}
+
+TEST_F(ReportCli, DateFormatAndLineSystemShapeTheTexts)
+{
+    const std::string ntsc = Write("ntsc.avi", TwoScenes(DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1Absolute));
+    const CommandResult monthFirst = RunZenkVuvaz({"--metadata", ntsc, "--date-format", "2"});
+    ASSERT_EQ(monthFirst.status, 0) << monthFirst.err;
+    const std::vector<std::string> lines = Lines(monthFirst.out);
+    ASSERT_EQ(lines.size(), 101u);
+    std::vector<std::string> f = Fields(lines[1]);
+    EXPECT_EQ(f[3], "12/24/03");
+    EXPECT_EQ(f[1], "00:00:00;00");  // 525/60 camcorders count drop-frame timecode
+    f = Fields(lines[31]);
+    EXPECT_EQ(f[12], "00:00:01;00");
+
+    const CommandResult dayFirst = RunZenkVuvaz({"--metadata", ntsc, "--date-format", "1"});
+    EXPECT_EQ(Fields(Lines(dayFirst.out)[1])[3], "24/12/03");
+}
+
+TEST_F(ReportCli, ScenesListEachRecordingRun)
+{
+    fixture::ClipOptions o = TwoScenes(DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::OpenDml);
+    o.scenes.push_back({{2004, 1, 2, 8, 15, 4}, 30});  // four seconds after the second scene began: a new run
+    const CommandResult r = RunZenkVuvaz({"--scenes", Write("three.avi", o)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "scene\tframe\trec_date\trec_time\n"
+                     "1\t0\t24/12/03\t23:59:58\n"
+                     "2\t60\t02/01/04\t08:15:00\n"
+                     "3\t100\t02/01/04\t08:15:04\n");
+}
+
+TEST_F(ReportCli, StripIsThePaintedImageOfOneFrame)
+{
+    const std::string pal = Write("strip-pal.avi", TwoScenes(DvSystem::Pal625, AviLayout::Type1, AviIndex::Idx1Absolute));
+    const std::string ntsc = Write("strip-ntsc.avi", TwoScenes(DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1Absolute));
+    struct Case { std::string file; bool half; int width, height; };
+    const Case cases[] = {{pal, false, 768, 100}, {ntsc, false, 640, 100}, {pal, true, 384, 50}, {ntsc, true, 320, 50}};
+    for (const Case& c : cases) {
+        const std::string out = s_dir + "/strip.png";
+        std::vector<std::string> args = {"--strip", c.file, "--frame", "42", "--output", out};
+        if (c.half)
+            args.push_back("--half");
+        const CommandResult r = RunZenkVuvaz(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const QImage image(QString::fromStdString(out));
+        ASSERT_EQ(image.width(), c.width);
+        ASSERT_EQ(image.height(), c.height);
+        int red = 0, blue = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                red += qRed(p) > 200 && qGreen(p) < 80;
+                blue += qBlue(p) > 200 && qRed(p) < 100;
+            }
+        EXPECT_GT(red, 50) << c.width;
+        EXPECT_GT(blue, 5) << c.width;
+        std::remove(out.c_str());
+    }
+    const CommandResult outside = RunZenkVuvaz({"--strip", pal, "--frame", "100", "--output", s_dir + "/x.png"});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_EQ(outside.err, "Frame 100 is outside the file (0 to 99)\n");
+    EXPECT_NE(access((s_dir + "/x.png").c_str(), F_OK), 0);
+}
+
+TEST_F(ReportCli, DamagedFilesGetAMessageAndStatusOne)
+{
+    const std::string good = Write("damage.avi", TwoScenes(DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1Absolute));
+    std::ifstream in(good, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+    // Headers intact but the index gone: the check accepts the file, indexing refuses it.
+    const std::string headersOnly = s_dir + "/headers.avi";
+    std::ofstream(headersOnly, std::ios::binary) << bytes.substr(0, 4096);
+    CommandResult r = RunZenkVuvaz({"--metadata", headersOnly});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("Unable to index the AVI file\n\n", 0), 0u) << r.err;
+    r = RunZenkVuvaz({"--scenes", headersOnly});
+    EXPECT_EQ(r.status, 1);
+
+    // Refused files get the check's message.
+    r = RunZenkVuvaz({"--scenes", s_dir + "/nothing.avi"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("Unable to open the requested file:\r\n\r\n", 0), 0u);
+}
+
+TEST_F(ReportCli, UsageErrorsExitWith64)
+{
+    const std::vector<std::vector<std::string>> misuse = {
+        {},
+        {"--bogus"},
+        {"--check"},
+        {"--strip", "a.avi", "--output", "x.png"},
+        {"--metadata", "a.avi", "--date-format", "3"},
+        {"--check", "a.avi", "--half"},
+        {"--check", "a.avi", "--scenes", "b.avi"},
+        {"--strip", "a.avi", "--frame", "1x", "--output", "x.png"},
+    };
+    for (const auto& args : misuse) {
+        const CommandResult r = RunZenkVuvaz(args);
+        EXPECT_EQ(r.status, 64) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("Usage:"), std::string::npos);
+    }
+    const CommandResult version = RunZenkVuvaz({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Zenk Vuvaz 1.4.0\n");
+}
+
+}  // namespace
