@@ -1,0 +1,14 @@
+// Widgets need a QApplication; the Fusion style keeps control sizes the same on every machine.
+#include <QApplication>
+#include <QStyleFactory>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
