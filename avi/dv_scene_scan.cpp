@@ -14,8 +14,12 @@ namespace {
 constexpr std::size_t kSceneStartStep = 50;
 constexpr std::int64_t kPumpInterval = 20;   // frames between message pumps while scanning
 
+// The date and time packs lie in the subcode and VAUX blocks (DIF blocks 1 to 5) of the first DIF sequence,
+// so only its first 480 bytes are read; the rest of the sequence must still be in the file.
+constexpr std::size_t kScanBytes = 480;
+
 static_assert(CDvAviReader::kFrameBufferBytes == kDifSequenceSize);
-static_assert(kPackOffsets[kSubcodeVauxPackCount - 1] + kPackSize <= CDvAviReader::kFrameBufferBytes);
+static_assert(kPackOffsets[kSubcodeVauxPackCount - 1] + kPackSize <= kScanBytes);
 
 }  // namespace
 
@@ -57,11 +61,14 @@ bool CDvAviReader::ScanScenes(IScanProgress* progress)
     m_bScanned = false;   // until this scan reaches its end
 
     const int fd = m_fd.Get();
+    const std::int64_t fileSize = zv::FileSize(fd);
     const auto frames = static_cast<std::int64_t>(m_frameOffsets.size());
     std::int64_t highestPercent = 0;
     for (std::int64_t i = 0; i < frames; ++i) {
-        if (SeekTo(fd, m_frameOffsets[static_cast<std::size_t>(i)], SEEK_SET) == zv::kSeekFailed
-            || !ReadExact(fd, m_frame.data(), m_frame.size()))
+        // A frame whose first DIF sequence does not fit in the file ends the scan as a short read would.
+        const std::int64_t offset = m_frameOffsets[static_cast<std::size_t>(i)];
+        if (offset < 0 || fileSize < 0 || offset > fileSize - static_cast<std::int64_t>(kFrameBufferBytes)
+            || !ReadExactAt(fd, m_frame.data(), kScanBytes, offset))
             return false;
 
         const std::uint8_t* datePack = nullptr;

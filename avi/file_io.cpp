@@ -75,6 +75,28 @@ bool ReadExact(int fd, void* buffer, std::size_t count)
     return ReadBytes(fd, buffer, count) == count;
 }
 
+bool ReadExactAt(int fd, void* buffer, std::size_t count, std::int64_t position)
+{
+    if (position < 0) {
+        errno = EINVAL;
+        return false;
+    }
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd, out + done, count - done, static_cast<off_t>(position) + static_cast<off_t>(done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (got == 0)
+            return false;   // end of the file
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
 std::int64_t SeekTo(int fd, std::int64_t distance, int origin)
 {
     const off_t result = ::lseek(fd, static_cast<off_t>(distance), origin);

@@ -50,6 +50,9 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t count);
 // Every read in the AVI code asks for a fixed count: exactly count bytes is success, anything less fails.
 bool ReadExact(int fd, void* buffer, std::size_t count);
 
+// ReadExact at an absolute position, without moving the file position (one system call per read).
+bool ReadExactAt(int fd, void* buffer, std::size_t count, std::int64_t position);
+
 // Moves the file position by a signed distance from origin (SEEK_SET: the file's beginning, SEEK_CUR: the
 // current position); returns the new position, or zv::kSeekFailed (all bits set) with errno set.
 std::int64_t SeekTo(int fd, std::int64_t distance, int origin);
