@@ -4,7 +4,8 @@
 //   - the strip element's CPU cost per frame inside a pipeline;
 //   - median latency of SeekToFrame (<= 50 ms) and StepFrame (<= 30 ms) while paused, and of BuildGraph plus
 //     the first Pause (<= 300 ms).
-// Usage: pipeline_bench [work folder]   (the clip is written there; default /tmp)
+// Usage: pipeline_bench [work folder]   (the clip is written there and removed afterwards; default
+// $ZV_BENCH_DIR, else /tmp)
 
 #include "dvfilter/gst_dv_metadata_filter.h"
 #include "playback/playback_graph.h"
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -138,7 +140,8 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     gst_init(&argc, &argv);
     RegisterDvMetadataFilter();
-    const std::string folder = argc > 1 ? argv[1] : "/tmp";
+    const char* benchDir = std::getenv("ZV_BENCH_DIR");
+    const std::string folder = argc > 1 ? argv[1] : benchDir != nullptr ? benchDir : "/tmp";
     const std::string path = folder + "/pipeline_bench_pal_10s.avi";
 
     fixture::ClipOptions options;
@@ -196,5 +199,6 @@ int main(int argc, char** argv)
     std::printf("median latency: SeekToFrame %.1f ms (goal <= 50), StepFrame %.1f ms (goal <= 30), "
                 "BuildGraph + first Pause %.1f ms (goal <= 300)\n",
                 Median(seeks), Median(steps), Median(builds));
+    std::remove(path.c_str());
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "report/report_commands.h"
 #include "report/report_options.h"
+#include "report/snapshot_command.h"
 #include "settings/player_settings.h"
 
 namespace {
@@ -66,10 +67,12 @@ int RunReport(int argc, char** argv)
         const auto app = MakeOffscreenApplication(argc, argv);
         return RunStripCommand(options, dateOrder, stderr);
     }
-    case ReportCommand::Snapshot:
+    case ReportCommand::Snapshot: {
+        const auto app = MakeOffscreenApplication(argc, argv);
+        return RunSnapshotCommand(options.path.c_str(), *options.frame, options.output.c_str(), options.half);
+    }
     case ReportCommand::None:
         break;
     }
-    std::fprintf(stderr, "zenk-vuvaz: this command is not available in this build\n");
     return kUsageExitCode;
 }

@@ -1,0 +1,206 @@
+#include "playback/appsink_renderer.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
+
+#include <QImage>
+#include <QMetaObject>
+#include <QPainter>
+#include <QWidget>
+
+namespace {
+
+// Maps a BGRx sample for reading; the QImage wraps the mapped memory and lives only as long as this.
+class MappedFrame {
+public:
+    explicit MappedFrame(GstSample* sample)
+    {
+        GstCaps* caps = gst_sample_get_caps(sample);
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        if (caps == nullptr || buffer == nullptr || !gst_video_info_from_caps(&m_info, caps)
+            || GST_VIDEO_INFO_FORMAT(&m_info) != GST_VIDEO_FORMAT_BGRx) {
+            return;
+        }
+        m_mapped = gst_video_frame_map(&m_frame, &m_info, buffer, GST_MAP_READ);
+        if (m_mapped) {
+            m_image = QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&m_frame, 0)),
+                             GST_VIDEO_FRAME_WIDTH(&m_frame), GST_VIDEO_FRAME_HEIGHT(&m_frame),
+                             GST_VIDEO_FRAME_PLANE_STRIDE(&m_frame, 0), QImage::Format_RGB32);
+        }
+    }
+    ~MappedFrame()
+    {
+        m_image = QImage();
+        if (m_mapped) {
+            gst_video_frame_unmap(&m_frame);
+        }
+    }
+    MappedFrame(const MappedFrame&) = delete;
+    MappedFrame& operator=(const MappedFrame&) = delete;
+
+    const QImage& Image() const { return m_image; }
+
+private:
+    GstVideoInfo m_info{};
+    GstVideoFrame m_frame{};
+    bool m_mapped = false;
+    QImage m_image;
+};
+
+}  // namespace
+
+QRect LetterBox(const QRect& source, const QRect& destination)
+{
+    if (source.width() <= 0 || source.height() <= 0 || destination.isEmpty()) {
+        return destination;
+    }
+    const qint64 sw = source.width();
+    const qint64 sh = source.height();
+    qint64 w = destination.width();
+    qint64 h = w * sh / sw;
+    if (h > destination.height()) {
+        h = destination.height();
+        w = h * sw / sh;
+    }
+    const int x = destination.x() + static_cast<int>((destination.width() - w) / 2);
+    const int y = destination.y() + static_cast<int>((destination.height() - h) / 2);
+    return QRect(x, y, static_cast<int>(w), static_cast<int>(h));
+}
+
+CAppSinkRenderer::CAppSinkRenderer(GstElement* appsink) : m_sink(zv::RefObject(appsink))
+{
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_preroll = &CAppSinkRenderer::OnPreroll;
+    callbacks.new_sample = &CAppSinkRenderer::OnSample;
+    gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &callbacks, this, nullptr);
+}
+
+CAppSinkRenderer::~CAppSinkRenderer()
+{
+    // The sink may outlive us inside its pipeline: it must not call back into a dead object.
+    GstAppSinkCallbacks none{};
+    gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &none, nullptr, nullptr);
+}
+
+GstFlowReturn CAppSinkRenderer::OnPreroll(GstAppSink* sink, gpointer self)
+{
+    zv::SamplePtr sample(gst_app_sink_pull_preroll(sink));
+    static_cast<CAppSinkRenderer*>(self)->Keep(sample.get());
+    return GST_FLOW_OK;
+}
+
+GstFlowReturn CAppSinkRenderer::OnSample(GstAppSink* sink, gpointer self)
+{
+    zv::SamplePtr sample(gst_app_sink_pull_sample(sink));
+    static_cast<CAppSinkRenderer*>(self)->Keep(sample.get());
+    return GST_FLOW_OK;
+}
+
+void CAppSinkRenderer::Keep(GstSample* sample)
+{
+    if (sample == nullptr) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_sample.reset(gst_sample_ref(sample));
+    }
+    if (QWidget* window = m_window.load()) {
+        // Streaming thread: the window repaints on its own thread.
+        QMetaObject::invokeMethod(window, "update", Qt::QueuedConnection);
+    }
+}
+
+HRESULT CAppSinkRenderer::GetNativeVideoSize(std::int32_t* width, std::int32_t* height)
+{
+    if (width == nullptr || height == nullptr) {
+        return E_POINTER;
+    }
+    GstVideoInfo info;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        GstCaps* caps = m_sample ? gst_sample_get_caps(m_sample.get()) : nullptr;
+        if (caps == nullptr || !gst_video_info_from_caps(&info, caps)) {
+            return E_FAIL;
+        }
+    }
+    *width = GST_VIDEO_INFO_WIDTH(&info);
+    *height = GST_VIDEO_INFO_HEIGHT(&info);
+    return S_OK;
+}
+
+HRESULT CAppSinkRenderer::SetVideoPosition(const QRect* source, const QRect* destination)
+{
+    if (source == nullptr && destination == nullptr) {
+        return E_POINTER;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (source != nullptr) {
+        m_source = *source;
+    }
+    if (destination != nullptr) {
+        m_destination = *destination;
+    }
+    return S_OK;
+}
+
+HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
+{
+    if (painter == nullptr) {
+        return E_POINTER;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_sample) {
+        return E_FAIL;
+    }
+    MappedFrame frame(m_sample.get());
+    if (frame.Image().isNull()) {
+        return E_FAIL;
+    }
+    const QRect source = m_source.isEmpty() ? frame.Image().rect() : m_source;
+    const QRect destination = m_destination.isEmpty() ? source : m_destination;
+    const QRect target = m_aspectMode == VMR_ARMODE_LETTER_BOX ? LetterBox(source, destination) : destination;
+    painter->fillRect(destination, Qt::black);
+    painter->drawImage(target, frame.Image(), source);
+    return S_OK;
+}
+
+HRESULT CAppSinkRenderer::SetAspectRatioMode(std::int32_t mode)
+{
+    if (mode != VMR_ARMODE_NONE && mode != VMR_ARMODE_LETTER_BOX) {
+        return E_INVALIDARG;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_aspectMode = mode;
+    return S_OK;
+}
+
+HRESULT CAppSinkRenderer::SetVideoClippingWindow(QWidget* window)
+{
+    m_window.store(window);
+    return S_OK;
+}
+
+bool CAppSinkRenderer::CurrentImage(QImage& image) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_sample) {
+        return false;
+    }
+    MappedFrame frame(m_sample.get());
+    if (frame.Image().isNull()) {
+        return false;
+    }
+    image = frame.Image().copy();
+    return true;
+}
+
+std::int64_t CAppSinkRenderer::CurrentTimestamp() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    GstBuffer* buffer = m_sample ? gst_sample_get_buffer(m_sample.get()) : nullptr;
+    if (buffer == nullptr || !GST_BUFFER_PTS_IS_VALID(buffer)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(GST_BUFFER_PTS(buffer));
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The built-in renderer (kind 2): an appsink receiving BGRx frames in time, whose latest frame the owning
+// window paints itself with QPainter, letter-boxed in the destination rectangle. Works everywhere,
+// headless included (without a window it simply keeps the latest frame).
+
+#include "dvfilter/gst_handles.h"
+#include "playback/windowless_control.h"
+
+#include <gst/app/gstappsink.h>
+
+#include <QRect>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+class QImage;
+
+class CAppSinkRenderer final : public IWindowlessControl {
+public:
+    explicit CAppSinkRenderer(GstElement* appsink);   // takes its own reference
+    ~CAppSinkRenderer() override;
+    CAppSinkRenderer(const CAppSinkRenderer&) = delete;
+    CAppSinkRenderer& operator=(const CAppSinkRenderer&) = delete;
+
+    HRESULT GetNativeVideoSize(std::int32_t* width, std::int32_t* height) override;
+    HRESULT SetVideoPosition(const QRect* source, const QRect* destination) override;
+    HRESULT RepaintVideo(QWidget* window, QPainter* painter) override;
+    HRESULT SetAspectRatioMode(std::int32_t mode) override;
+    HRESULT SetVideoClippingWindow(QWidget* window) override;
+
+    // A deep copy of the frame the renderer shows now (Format_RGB32 at its native size); false before
+    // the first frame.
+    bool CurrentImage(QImage& image) const;
+    // Presentation time (ns) of that frame, -1 when none.
+    std::int64_t CurrentTimestamp() const;
+
+private:
+    static GstFlowReturn OnPreroll(GstAppSink* sink, gpointer self);
+    static GstFlowReturn OnSample(GstAppSink* sink, gpointer self);
+    void Keep(GstSample* sample);
+
+    zv::GstPtr<GstElement> m_sink;
+    mutable std::mutex m_mutex;          // guards m_sample: written by streaming threads, read by the window
+    zv::SamplePtr m_sample;
+    std::atomic<QWidget*> m_window{nullptr};
+    QRect m_source;
+    QRect m_destination;
+    std::int32_t m_aspectMode = VMR_ARMODE_NONE;
+};
+
+// Letter-boxing: the largest rectangle of the source's shape centred in destination.
+QRect LetterBox(const QRect& source, const QRect& destination);

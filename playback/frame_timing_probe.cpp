@@ -1,0 +1,48 @@
+#include "playback/frame_timing_probe.h"
+
+#include "dvfilter/dv_metadata_filter.h"
+
+CFrameTimingProbe::~CFrameTimingProbe()
+{
+    if (m_pad && m_probeId != 0) {
+        gst_pad_remove_probe(m_pad.get(), m_probeId);
+    }
+}
+
+void CFrameTimingProbe::Attach(GstPad* pad, std::uint32_t rate, std::uint32_t scale)
+{
+    if (m_pad && m_probeId != 0) {
+        gst_pad_remove_probe(m_pad.get(), m_probeId);
+        m_probeId = 0;
+    }
+    m_pad = zv::RefObject(pad);
+    m_rate = rate;
+    m_scale = scale;
+    if (rate != 0 && scale != 0) {
+        m_probeId = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &CFrameTimingProbe::OnBuffer, this, nullptr);
+    }
+}
+
+GstPadProbeReturn CFrameTimingProbe::OnBuffer(GstPad* /*pad*/, GstPadProbeInfo* info, gpointer self)
+{
+    auto* probe = static_cast<CFrameTimingProbe*>(self);
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (buffer == nullptr || !GST_BUFFER_PTS_IS_VALID(buffer)) {
+        return GST_PAD_PROBE_OK;
+    }
+    const std::int64_t frame = FrameOfTimestamp(static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)), probe->m_rate, probe->m_scale);
+    if (frame < 0) {
+        return GST_PAD_PROBE_OK;
+    }
+    const GstClockTime end = gst_util_uint64_scale(static_cast<guint64>(frame) + 1,
+                                                   static_cast<guint64>(probe->m_scale) * GST_SECOND, probe->m_rate);
+    const GstClockTime duration = end > GST_BUFFER_PTS(buffer) ? end - GST_BUFFER_PTS(buffer) : 0;
+    if (GST_BUFFER_DURATION(buffer) == duration) {
+        return GST_PAD_PROBE_OK;
+    }
+    // The splitter hands its only reference downstream, so this normally changes the buffer in place.
+    buffer = gst_buffer_make_writable(buffer);
+    GST_BUFFER_DURATION(buffer) = duration;
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    return GST_PAD_PROBE_OK;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Restores each picture's duration behind the DV splitter. After a seek the splitter recounts its frame
+// number from the time stamp with a truncating division; at 30000/1001 frames/s that lands one frame low
+// and the first picture after the seek leaves with a duration of zero, so the decoder clips it away and
+// the renderer shows the next frame instead. The probe gives every picture the interval of the frame its
+// time stamp lies in.
+
+#include "dvfilter/gst_handles.h"
+
+#include <cstdint>
+
+class CFrameTimingProbe {
+public:
+    CFrameTimingProbe() = default;
+    ~CFrameTimingProbe();
+    CFrameTimingProbe(const CFrameTimingProbe&) = delete;
+    CFrameTimingProbe& operator=(const CFrameTimingProbe&) = delete;
+
+    // rate / scale: the stream's frame rate. Attaching again moves the probe to the new pad.
+    void Attach(GstPad* pad, std::uint32_t rate, std::uint32_t scale);
+    // The same probe on a pad that replaced the first one (the splitter remade it after a stop).
+    void MoveTo(GstPad* pad) { Attach(pad, m_rate, m_scale); }
+
+private:
+    static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+
+    zv::GstPtr<GstPad> m_pad;
+    gulong m_probeId = 0;
+    std::uint32_t m_rate = 0;
+    std::uint32_t m_scale = 0;
+};

@@ -1,0 +1,67 @@
+#pragma once
+// Holds a demuxer's streaming thread at the point where it has announced its output pads, so the graph
+// builder can link those pads one step at a time before any data flows. Must be released before the
+// pipeline leaves the paused state, or the held thread deadlocks the state change.
+
+#include "dvfilter/gst_handles.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+class CPadGate {
+public:
+    enum class HoldAt {
+        NoMorePads,   // the demuxer says all pads are there (the AVI splitter, before its first buffer)
+        VideoPad,     // the demuxer added its video pad (the DV splitter, which adds pads from data)
+    };
+
+    CPadGate() = default;
+    ~CPadGate();
+    CPadGate(const CPadGate&) = delete;
+    CPadGate& operator=(const CPadGate&) = delete;
+
+    void Attach(GstElement* demuxer, HoldAt where);
+    // Waits until the demuxer's thread is held at the gate. False on time-out or as soon as stop()
+    // says so (an error on the bus).
+    bool WaitHeld(std::chrono::milliseconds timeout, const std::function<bool()>& stop);
+    void Release();
+
+private:
+    static void OnPadAdded(GstElement* element, GstPad* pad, gpointer self);
+    static void OnNoMorePads(GstElement* element, gpointer self);
+    void Hold();
+    void Detach();
+
+    zv::GstPtr<GstElement> m_demuxer;
+    HoldAt m_where = HoldAt::NoMorePads;
+    gulong m_padAddedId = 0;
+    gulong m_noMorePadsId = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_held = false;
+    bool m_released = false;
+};
+
+// Lets a given number of buffers through a pad, then holds the streaming thread until released.
+class CBufferValve {
+public:
+    CBufferValve() = default;
+    ~CBufferValve();
+    CBufferValve(const CBufferValve&) = delete;
+    CBufferValve& operator=(const CBufferValve&) = delete;
+
+    void Attach(GstPad* pad, int allowance);
+    void Release();
+
+private:
+    static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+
+    zv::GstPtr<GstPad> m_pad;
+    gulong m_probeId = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_allowance = 0;
+    bool m_released = false;
+};

@@ -1,0 +1,117 @@
+#pragma once
+// CPlaybackGraph: one DV AVI file as a ready GStreamer pipeline with two display branches (the decoded
+// picture and the metadata strip), plus everything the player does with it: run, pause, stop, seek and
+// step by frames, react to the end of the stream, and take it apart. Positions are kept in 100 ns units
+// and converted to nanoseconds only at the GStreamer call. Lives on the GUI thread; the pipeline's own
+// threads reach it only through the bus (graph events) and the renderers.
+
+#include "dvfilter/gst_handles.h"
+#include "dvfilter/result_codes.h"
+#include "playback/frame_timing_probe.h"
+#include "playback/graph_events.h"
+#include "playback/pad_gate.h"
+#include "playback/pad_relinker.h"
+#include "playback/sink_watch.h"
+#include "playback/windowless_control.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QObject;
+class QWidget;
+
+inline constexpr std::int32_t State_Stopped = 0;
+inline constexpr std::int32_t State_Paused = 1;
+inline constexpr std::int32_t State_Running = 2;
+inline constexpr std::int32_t DVRESOLUTION_FULL = 1000;
+inline constexpr std::int32_t DVRESOLUTION_HALF = 1001;
+
+class CPlaybackGraph {
+public:
+    CPlaybackGraph();
+    ~CPlaybackGraph();   // teardown: notification off, stop, release in member order
+    CPlaybackGraph(const CPlaybackGraph&) = delete;
+    CPlaybackGraph& operator=(const CPlaybackGraph&) = delete;
+
+    // --- construction ---
+    HRESULT BuildGraph(const char* path, std::int32_t renderer, std::int32_t decoderRes, std::int32_t dateFormat,
+                       std::int32_t overlayWidth, std::int32_t overlayHeight);
+    HRESULT GetUnconnectedPin(GstElement* filter, GstPadDirection direction, zv::GstPtr<GstPad>& pin);
+    HRESULT ConnectPinToFilter(GstPipeline* graph, GstPad* outputPin, GstElement* destination);
+    HRESULT ConnectFilters(GstPipeline* graph, GstElement* source, GstElement* destination);
+    HRESULT AddVideoRenderer(std::int32_t kind, zv::GstPtr<GstElement>& renderer);
+    HRESULT SetWindowlessVMR9(GstElement* renderer, QWidget* clippingWindow, std::unique_ptr<IWindowlessControl>& control);
+    HRESULT SetWindowlessVMR7(GstElement* renderer, QWidget* clippingWindow, std::unique_ptr<IWindowlessControl>& control);
+    HRESULT GetFrameDuration(const char* path, std::int64_t& duration);
+
+    // --- control and positioning ---
+    HRESULT GetNativeVideoSize(std::int32_t* width, std::int32_t* height);
+    HRESULT GetCurrentFrame(std::int64_t* frame);
+    HRESULT GetFrameCount(std::int64_t* count);
+    HRESULT Run();
+    HRESULT Pause();
+    HRESULT Stop();
+    HRESULT GetState(std::int32_t timeoutMs, std::int32_t* state);
+    bool HandleGraphEvents();
+    HRESULT StepFrame(bool forward);
+    HRESULT SeekToTime(std::int64_t t);
+    HRESULT SeekToFrame(std::int64_t n);
+    HRESULT RefreshFrame();
+
+    // The sink audio goes to: "autoaudiosink" unless set (a headless export uses "fakesink"). Before
+    // BuildGraph only.
+    void SetAudioSinkFactory(const char* factoryName) { m_audioSinkFactory = factoryName; }
+    // What GStreamer said about the last failure (an error on the bus), empty when it said nothing.
+    const std::string& ErrorDetail() const { return m_errorDetail; }
+
+    // Set by the creator before building.
+    QWidget* m_hwndVideo = nullptr;
+    QWidget* m_hwndMeta = nullptr;
+    // Windowless controls: kind 2 (built-in renderer) in the 9 members, kind 1 (video overlay) in the 7.
+    std::unique_ptr<IWindowlessControl> m_pVideoWC9;
+    std::unique_ptr<IWindowlessControl> m_pVideoWC7;
+    std::unique_ptr<IWindowlessControl> m_pMetaWC9;
+    std::unique_ptr<IWindowlessControl> m_pMetaWC7;
+    zv::GstPtr<GstPipeline> m_pGraph;
+    zv::GstPtr<GstElement> m_pControl;     // the pipeline, for state changes
+    zv::GstPtr<GstBus> m_pEvent;           // its bus, for graph events
+    zv::GstPtr<GstElement> m_pSeeking;     // the pipeline, for position and duration
+    zv::GstPtr<GstElement> m_pVideoRenderer;
+    zv::GstPtr<GstElement> m_pMetaRenderer;
+    std::int32_t m_nRenderer = 0;
+    QObject* m_hwndNotify = nullptr;
+    std::uint32_t m_uNotifyMsg = 0;
+    std::int64_t m_rtFrame = 0;
+    std::int64_t m_rtHalfFrame = 0;
+    std::int64_t m_rtStop = 0;
+    char m_szError[128] = {};
+
+private:
+    HRESULT Fail(HRESULT hr, const char* message);
+    HRESULT AddNamed(GstElement* element, const char* name);
+    HRESULT MakeAndAdd(const char* factory, const char* name, zv::GstPtr<GstElement>& element,
+                       const char* createMessage, const char* addMessage);
+    HRESULT LinkThroughConverter(GstPad* outputPin, GstPad* inputPin);
+    HRESULT RenderAudio(GstPad* outputPin);
+    HRESULT GetPositions(std::int64_t* current, std::int64_t* stop);
+    HRESULT SetPositions(std::int64_t position);
+    bool WaitForPreroll(std::int32_t timeoutMs);
+    void ReleaseGates();
+    GstElement* SeekTarget() const;
+
+    CGraphEvents m_events;
+    CPadGate m_splitterGate;
+    CPadGate m_dvSplitterGate;
+    CBufferValve m_discoveryValve;
+    CFrameTimingProbe m_dvSplitterTiming;
+    CPadRelinker m_splitterLinks;
+    CPadRelinker m_dvSplitterLinks;
+    CSinkWatch m_seekWatch;
+    std::string m_audioSinkFactory = "autoaudiosink";
+    std::string m_errorDetail;
+};
+
+// The detail text for a failed step: GStreamer's own message when there is one, else our text for the
+// code, else "Unknown Error: 0x%8x".
+std::string ResultDetailText(HRESULT hr, const std::string& gstreamerMessage);

@@ -1,0 +1,317 @@
+// CPlaybackGraph control: run, pause, stop, positions in frames, seeking, stepping, graph events and
+// teardown. Positions are 100 ns units here; GStreamer's nanoseconds appear only at the calls.
+
+#include "playback/playback_graph.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr std::int64_t kNsPer100ns = 100;
+constexpr int kPauseConfirmations = 10;
+constexpr std::int32_t kPauseConfirmMs = 5000;
+constexpr int kRefreshRepeats = 7;
+constexpr int kRefreshStateTries = 20;
+constexpr std::int32_t kRefreshStateMs = 500;
+constexpr std::int32_t kSeekPrerollMs = 5000;
+
+}  // namespace
+
+CPlaybackGraph::CPlaybackGraph() = default;
+
+CPlaybackGraph::~CPlaybackGraph()
+{
+    // Held streaming threads would deadlock any state change below.
+    ReleaseGates();
+    if (m_pEvent) {
+        m_events.SetNotifyWindow(nullptr, 0);
+    }
+    if (m_pControl) {
+        Stop();
+    }
+    m_pVideoWC9.reset();
+    m_pVideoWC7.reset();
+    m_pMetaWC9.reset();
+    m_pMetaWC7.reset();
+    m_pVideoRenderer.reset();
+    m_pMetaRenderer.reset();
+    m_pControl.reset();
+    m_events.Detach();
+    m_pEvent.reset();
+    m_pSeeking.reset();
+    if (m_pGraph) {
+        // GStreamer disposes of a pipeline only from the null state.
+        gst_element_set_state(GST_ELEMENT(m_pGraph.get()), GST_STATE_NULL);
+    }
+    m_pGraph.reset();
+}
+
+std::string ResultDetailText(HRESULT hr, const std::string& gstreamerMessage)
+{
+    if (!gstreamerMessage.empty()) {
+        return gstreamerMessage;
+    }
+    if (const char* text = ResultCodeText(hr)) {
+        return text;
+    }
+    char unknown[40];
+    std::snprintf(unknown, sizeof unknown, "Unknown Error: 0x%8x", static_cast<unsigned>(hr));
+    return unknown;
+}
+
+HRESULT CPlaybackGraph::GetPositions(std::int64_t* current, std::int64_t* stop)
+{
+    if (!m_pSeeking) {
+        return E_POINTER;
+    }
+    gint64 value = 0;
+    if (current != nullptr) {
+        if (!gst_element_query_position(m_pSeeking.get(), GST_FORMAT_TIME, &value) || value < 0) {
+            return E_FAIL;
+        }
+        *current = value / kNsPer100ns;
+    }
+    if (stop != nullptr) {
+        if (!gst_element_query_duration(m_pSeeking.get(), GST_FORMAT_TIME, &value) || value < 0) {
+            return E_FAIL;
+        }
+        *stop = value / kNsPer100ns;
+    }
+    return S_OK;
+}
+
+bool CPlaybackGraph::WaitForPreroll(std::int32_t timeoutMs)
+{
+    const GstStateChangeReturn r = gst_element_get_state(m_pControl.get(), nullptr, nullptr,
+                                                         static_cast<GstClockTime>(timeoutMs) * GST_MSECOND);
+    return r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL;
+}
+
+// One flushing, accurate seek through a single renderer (through the pipeline the AVI splitter would run
+// it once per renderer), then the new preroll. A seek that shows no new frame has failed.
+HRESULT CPlaybackGraph::SetPositions(std::int64_t position)
+{
+    GstElement* target = SeekTarget();
+    if (target == nullptr || !m_pControl) {
+        return E_POINTER;
+    }
+    GstEvent* seek = gst_event_new_seek(1.0, GST_FORMAT_TIME,
+                                        static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                        GST_SEEK_TYPE_SET, position * kNsPer100ns, GST_SEEK_TYPE_NONE, -1);
+    if (!gst_element_send_event(target, seek)) {
+        return E_FAIL;
+    }
+    if (!WaitForPreroll(kSeekPrerollMs)) {
+        return E_FAIL;
+    }
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(m_pControl.get(), &state, nullptr, 0);
+    if (state >= GST_STATE_PAUSED && m_seekWatch.FramesSinceFlush() == 0) {
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+HRESULT CPlaybackGraph::GetNativeVideoSize(std::int32_t* width, std::int32_t* height)
+{
+    if (m_pVideoWC9) {
+        return m_pVideoWC9->GetNativeVideoSize(width, height);
+    }
+    if (m_pVideoWC7) {
+        return m_pVideoWC7->GetNativeVideoSize(width, height);
+    }
+    return E_FAIL;
+}
+
+HRESULT CPlaybackGraph::GetCurrentFrame(std::int64_t* frame)
+{
+    std::int64_t current = 0;
+    const HRESULT hr = GetPositions(&current, nullptr);
+    if (FAILED(hr) || m_rtFrame <= 0) {
+        return Fail(FAILED(hr) ? hr : E_FAIL, "Failed to get Current Position");
+    }
+    if (frame != nullptr) {
+        *frame = current / m_rtFrame;
+    }
+    return S_OK;
+}
+
+HRESULT CPlaybackGraph::GetFrameCount(std::int64_t* count)
+{
+    std::int64_t duration = 0;
+    const HRESULT hr = GetPositions(nullptr, &duration);
+    if (FAILED(hr) || m_rtFrame <= 0) {
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    if (count != nullptr) {
+        *count = (duration + m_rtHalfFrame) / m_rtFrame;
+    }
+    return S_OK;
+}
+
+HRESULT CPlaybackGraph::Run()
+{
+    if (!m_pControl) {
+        return E_POINTER;
+    }
+    std::int64_t current = 0;
+    std::int64_t stop = 0;
+    GetPositions(&current, &stop);
+    if (current + m_rtFrame >= m_rtStop) {
+        return E_FAIL;   // already on the last frame: nothing to play
+    }
+    if (gst_element_set_state(m_pControl.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        return Fail(E_FAIL, "Could not run filter graph");
+    }
+    return S_OK;
+}
+
+HRESULT CPlaybackGraph::Pause()
+{
+    if (!m_pControl) {
+        return E_POINTER;
+    }
+    if (gst_element_set_state(m_pControl.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+        return Fail(E_FAIL, "Could not pause filter graph");
+    }
+    std::int32_t state = State_Stopped;
+    HRESULT hr = E_FAIL;
+    for (int attempt = 0; attempt < kPauseConfirmations; ++attempt) {
+        hr = GetState(kPauseConfirmMs, &state);
+        if (hr == S_OK) {
+            break;
+        }
+    }
+    if (hr != S_OK && hr != VFW_S_CANT_CUE) {
+        Fail(hr, "Failed to get paused graph state");
+        return hr;
+    }
+    if (state != State_Paused) {
+        return Fail(E_FAIL, "Failed to confirm pause");
+    }
+    return S_OK;
+}
+
+HRESULT CPlaybackGraph::Stop()
+{
+    if (!m_pControl) {
+        return E_POINTER;
+    }
+    ReleaseGates();
+    if (gst_element_set_state(m_pControl.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
+        return Fail(E_FAIL, "Could not stop filter graph");
+    }
+    return S_OK;
+}
+
+HRESULT CPlaybackGraph::GetState(std::int32_t timeoutMs, std::int32_t* state)
+{
+    if (!m_pControl) {
+        return E_POINTER;
+    }
+    GstState current = GST_STATE_NULL;
+    GstState pending = GST_STATE_VOID_PENDING;
+    const GstStateChangeReturn r = gst_element_get_state(m_pControl.get(), &current, &pending,
+                                                         static_cast<GstClockTime>(timeoutMs < 0 ? 0 : timeoutMs) * GST_MSECOND);
+    if (state != nullptr) {
+        // While a change is under way the state reported is the one being reached.
+        const GstState shown = r == GST_STATE_CHANGE_ASYNC && pending != GST_STATE_VOID_PENDING ? pending : current;
+        *state = shown == GST_STATE_PLAYING ? State_Running : shown == GST_STATE_PAUSED ? State_Paused : State_Stopped;
+    }
+    switch (r) {
+    case GST_STATE_CHANGE_SUCCESS: return S_OK;
+    case GST_STATE_CHANGE_ASYNC: return VFW_S_STATE_INTERMEDIATE;
+    case GST_STATE_CHANGE_NO_PREROLL: return VFW_S_CANT_CUE;
+    default: return E_FAIL;
+    }
+}
+
+bool CPlaybackGraph::HandleGraphEvents()
+{
+    if (!m_pEvent) {
+        return false;
+    }
+    long code = 0;
+    while (m_events.GetEvent(code)) {
+        if (code == EC_COMPLETE || code == EC_USERABORT || code == EC_ERRORABORT) {
+            Pause();
+            RefreshFrame();
+            return true;
+        }
+    }
+    return false;
+}
+
+HRESULT CPlaybackGraph::StepFrame(bool forward)
+{
+    Pause();
+    std::int64_t current = 0;
+    std::int64_t stop = 0;
+    if (FAILED(GetPositions(&current, &stop)) || m_rtFrame <= 0) {
+        return Fail(E_FAIL, "Could not get filter graph position");
+    }
+    std::int64_t n = current / m_rtFrame;
+    if (forward) {
+        ++n;
+    } else if (n > 0) {
+        --n;
+    }
+    std::int64_t p = n * m_rtFrame + m_rtHalfFrame;
+    if (p > stop) {
+        p = stop - m_rtHalfFrame;
+    }
+    const HRESULT hr = SetPositions(p);
+    if (p + m_rtFrame > stop) {
+        RefreshFrame();
+    }
+    return hr;
+}
+
+HRESULT CPlaybackGraph::SeekToTime(std::int64_t t)
+{
+    if (m_rtFrame <= 0) {
+        return Fail(E_FAIL, "Could not set position");
+    }
+    if (t < 0) {
+        t = 0;
+    } else if (t >= m_rtStop) {
+        t = m_rtStop - m_rtHalfFrame;
+    }
+    t = (t / m_rtFrame) * m_rtFrame + m_rtHalfFrame;
+    const HRESULT hr = SetPositions(t);
+    if (FAILED(hr)) {
+        return Fail(hr, "Could not set position");
+    }
+    if (t + m_rtFrame > m_rtStop) {
+        RefreshFrame();
+    }
+    return hr;
+}
+
+HRESULT CPlaybackGraph::SeekToFrame(std::int64_t n)
+{
+    if (n < 0) {
+        n = 0;
+    }
+    return SeekToTime(n * m_rtFrame + m_rtHalfFrame);
+}
+
+HRESULT CPlaybackGraph::RefreshFrame()
+{
+    std::int64_t current = 0;
+    if (FAILED(GetPositions(&current, nullptr))) {
+        return Fail(E_FAIL, "Could not get position");
+    }
+    if (current >= m_rtStop) {
+        current = m_rtStop - m_rtHalfFrame;
+    }
+    HRESULT hr = S_OK;
+    for (int i = 0; i < kRefreshRepeats; ++i) {
+        ++current;
+        std::int32_t state = 0;
+        for (int tries = 0; tries < kRefreshStateTries && GetState(kRefreshStateMs, &state) == VFW_S_STATE_INTERMEDIATE; ++tries) {
+        }
+        hr = SetPositions(current);
+    }
+    return hr;
+}

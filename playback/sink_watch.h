@@ -1,0 +1,29 @@
+#pragma once
+// Watches the pictures reaching a renderer: how many arrived since the last flush and the time stamp of
+// the latest. A seek flushes, so "none since the flush" after the pipeline has prerolled again means the
+// seek showed no new frame (it ran past the end of the data).
+
+#include "dvfilter/gst_handles.h"
+
+#include <atomic>
+#include <cstdint>
+
+class CSinkWatch {
+public:
+    CSinkWatch() = default;
+    ~CSinkWatch();
+    CSinkWatch(const CSinkWatch&) = delete;
+    CSinkWatch& operator=(const CSinkWatch&) = delete;
+
+    void Attach(GstPad* pad);
+    std::uint64_t FramesSinceFlush() const { return m_framesSinceFlush.load(); }
+    std::int64_t LastTimestamp() const { return m_lastPts.load(); }   // ns, -1 when none
+
+private:
+    static GstPadProbeReturn OnData(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+
+    zv::GstPtr<GstPad> m_pad;
+    gulong m_probeId = 0;
+    std::atomic<std::uint64_t> m_framesSinceFlush{0};
+    std::atomic<std::int64_t> m_lastPts{-1};
+};

@@ -1,0 +1,120 @@
+#include "report/snapshot_command.h"
+
+#include "avi/dv_avi_check.h"
+#include "avi/last_error.h"
+#include "playback/appsink_renderer.h"
+#include "playback/playback_graph.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// The open command's texts are message-box texts; on a terminal a line ends with a plain line feed.
+std::string TerminalText(std::string text)
+{
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
+bool ReportRefusedFile(const char* path)
+{
+    const DvAviCheckResult result = CheckDvAviFile(path);
+    if (result == Recognised) {
+        return false;
+    }
+    const bool systemText = DvAviCheckNeedsSystemText(result);
+    const std::string systemError = systemText ? GetLastErrorText() : std::string();
+    const char* format = DvAviCheckMessage(result);
+    const int length = std::snprintf(nullptr, 0, format, path);
+    std::string message(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    std::snprintf(message.data(), message.size() + 1, format, path);
+    if (systemText) {
+        message += "\n\n" + systemError;
+    }
+    std::fprintf(stderr, "%s\n", TerminalText(message).c_str());
+    return true;
+}
+
+void ReportGraphError(const char* caption, HRESULT hr, const CPlaybackGraph& graph)
+{
+    const std::string detail = ResultDetailText(hr, graph.ErrorDetail());
+    std::fprintf(stderr, "%s\n", caption);
+    std::fprintf(stderr, "%s\n\nDetail: %s\n", graph.m_szError, detail.c_str());
+}
+
+bool SaveImage(const QImage& image, const std::string& path)
+{
+    return image.save(QString::fromLocal8Bit(path.c_str()), "PNG");
+}
+
+}  // namespace
+
+int RunSnapshotCommand(const char* path, long long frame, const char* outputPng, bool half)
+{
+    if (path == nullptr || outputPng == nullptr) {
+        return 1;
+    }
+    if (ReportRefusedFile(path)) {
+        return 1;
+    }
+    GError* error = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &error)) {
+        zv::GErrorPtr owner(error);
+        std::fprintf(stderr, "Unable to initialize the media framework.\n");
+        return 1;
+    }
+
+    CPlaybackGraph graph;
+    graph.SetAudioSinkFactory("fakesink");
+    graph.m_uNotifyMsg = WM_APP_GRAPH_NOTIFY;
+    HRESULT hr = graph.BuildGraph(path, 2, half ? 1 : 2, 1, half ? 350 : 700, half ? 50 : 100);
+    if (FAILED(hr)) {
+        ReportGraphError("Error Building Filter Graph", hr, graph);
+        return 1;
+    }
+    hr = graph.Pause();
+    if (FAILED(hr)) {
+        ReportGraphError("Error Pausing Filter Graph", hr, graph);
+        return 1;
+    }
+    // The graph itself takes a negative frame to frame 0 and one past the end to the last frame.
+    hr = graph.SeekToFrame(frame);
+    if (FAILED(hr)) {
+        ReportGraphError("Error Seeking Filter Graph", hr, graph);
+        return 1;
+    }
+
+    auto* video = dynamic_cast<CAppSinkRenderer*>(graph.m_pVideoWC9.get());
+    auto* strip = dynamic_cast<CAppSinkRenderer*>(graph.m_pMetaWC9.get());
+    QImage picture;
+    QImage stripImage;
+    if (video == nullptr || !video->CurrentImage(picture)) {
+        std::fprintf(stderr, "No picture was decoded for frame %lld of %s\n", frame, path);
+        return 1;
+    }
+    if (strip == nullptr || !strip->CurrentImage(stripImage)) {
+        std::fprintf(stderr, "No metadata strip was painted for frame %lld of %s\n", frame, path);
+        return 1;
+    }
+    const std::string output = outputPng;
+    std::string stripPath = output;
+    if (stripPath.size() > 4 && (stripPath.compare(stripPath.size() - 4, 4, ".png") == 0
+                                 || stripPath.compare(stripPath.size() - 4, 4, ".PNG") == 0)) {
+        stripPath.erase(stripPath.size() - 4);
+    }
+    stripPath += ".strip.png";
+    for (const auto& [image, file] : {std::pair<const QImage&, const std::string&>(picture, output),
+                                      std::pair<const QImage&, const std::string&>(stripImage, stripPath)}) {
+        if (!SaveImage(image, file)) {
+            std::fprintf(stderr, "Unable to write %s\n", file.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}

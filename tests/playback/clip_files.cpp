@@ -1,0 +1,89 @@
+#include "tests/playback/clip_files.h"
+
+#include "dvmeta/dv_metadata_strip.h"
+#include "tests/fixtures/frame_identity.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <map>
+#include <stdexcept>
+
+namespace pipeline_test {
+
+namespace {
+
+QTemporaryDir& Folder()
+{
+    static QTemporaryDir folder;
+    return folder;
+}
+
+}  // namespace
+
+fixture::ClipOptions OptionsOf(const ClipCase& clip)
+{
+    fixture::ClipOptions options;
+    options.system = clip.system;
+    options.layout = clip.layout;
+    options.index = clip.index;
+    // Two scenes so recorded time jumps inside the clip.
+    const int first = clip.frames / 2;
+    options.scenes = {{{2004, 7, 14, 10, 30, 58}, first}, {{2004, 7, 15, 9, 0, 0}, clip.frames - first}};
+    return options;
+}
+
+std::string TempPath(const std::string& name)
+{
+    return QDir(Folder().path()).filePath(QString::fromStdString(name)).toStdString();
+}
+
+std::string ClipPath(const ClipCase& clip)
+{
+    static std::map<std::string, std::string> written;
+    const auto found = written.find(clip.name);
+    if (found != written.end()) {
+        return found->second;
+    }
+    const std::string path = TempPath(std::string(clip.name) + ".avi");
+    std::string error;
+    if (!fixture::WriteCamcorderClip(path, OptionsOf(clip), &error)) {
+        throw std::runtime_error("cannot write " + path + ": " + error);
+    }
+    written[clip.name] = path;
+    return path;
+}
+
+std::vector<std::uint8_t> ClipFrame(const ClipCase& clip, std::int64_t frame)
+{
+    std::vector<std::uint8_t> data;
+    const fixture::FrameSource source = fixture::MakeCamcorderFrameSource(OptionsOf(clip));
+    source(frame, fixture::FrameBytes(clip.system), data);
+    return data;
+}
+
+QImage ExpectedStrip(const ClipCase& clip, std::int64_t frame, bool half, std::int32_t dateOrder)
+{
+    const std::vector<std::uint8_t> data = ClipFrame(clip, frame);
+    CDvMetadataStrip strip;
+    strip.SetOverlaySize(half ? 350 : 700, half ? 50 : 100);
+    strip.SetDateOrder(dateOrder);
+    strip.SetIs625(fixture::Is625(clip.system));
+    strip.OfferNominalWidth();
+    const std::uint8_t* pixels = strip.Transform(data.data(), data.size(), &frame);
+    if (pixels == nullptr) {
+        return QImage();
+    }
+    return QImage(pixels, strip.StrideWidth(), strip.Height(), strip.StrideWidth() * 4, QImage::Format_RGB32).copy();
+}
+
+int PictureIdentity(const QImage& picture)
+{
+    if (picture.isNull() || picture.format() != QImage::Format_RGB32) {
+        return -1;
+    }
+    return fixture::DecodedFrameIdentity(picture.constBits(), picture.width(), picture.height(),
+                                         static_cast<std::size_t>(picture.bytesPerLine()), fixture::PixelLayout::Rgbx32);
+}
+
+}  // namespace pipeline_test

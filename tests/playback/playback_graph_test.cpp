@@ -1,0 +1,371 @@
+// The playback graph on real fixture files through real GStreamer: every position the player can reach
+// shows the same frame in the picture and in the strip.
+
+#include "playback/appsink_renderer.h"
+#include "playback/playback_graph.h"
+#include "tests/playback/clip_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPainter>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+using pipeline_test::ClipCase;
+using fixture::AviIndex;
+using fixture::AviLayout;
+using fixture::DvSystem;
+
+namespace {
+
+// Receives the graph's notify events as the main window would.
+class NotifyCounter : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == static_cast<QEvent::Type>(WM_APP_GRAPH_NOTIFY)) {
+            ++count;
+            return true;
+        }
+        return QObject::event(e);
+    }
+};
+
+class ShowsFrame {
+public:
+    ShowsFrame(const ClipCase& clip, bool half = false) : m_clip(clip), m_half(half) {}
+
+    // Picture identity, strip pixels and the graph's own frame number all name `expected`.
+    testing::AssertionResult operator()(CPlaybackGraph& graph, std::int64_t expected) const
+    {
+        auto* video = dynamic_cast<CAppSinkRenderer*>(graph.m_pVideoWC9.get());
+        auto* strip = dynamic_cast<CAppSinkRenderer*>(graph.m_pMetaWC9.get());
+        QImage picture;
+        QImage painted;
+        if (video == nullptr || !video->CurrentImage(picture)) {
+            return testing::AssertionFailure() << "no picture";
+        }
+        if (strip == nullptr || !strip->CurrentImage(painted)) {
+            return testing::AssertionFailure() << "no strip";
+        }
+        const int identity = pipeline_test::PictureIdentity(picture);
+        if (identity != expected) {
+            return testing::AssertionFailure() << "picture shows frame " << identity << ", expected " << expected;
+        }
+        if (painted != pipeline_test::ExpectedStrip(m_clip, expected, m_half, 1)) {
+            for (std::int64_t other : {expected - 1, expected + 1}) {
+                if (other >= 0 && painted == pipeline_test::ExpectedStrip(m_clip, other, m_half, 1)) {
+                    return testing::AssertionFailure() << "strip shows frame " << other << ", expected " << expected;
+                }
+            }
+            return testing::AssertionFailure() << "strip differs from frame " << expected << "'s";
+        }
+        std::int64_t current = -1;
+        if (FAILED(graph.GetCurrentFrame(&current)) || current != expected) {
+            return testing::AssertionFailure() << "graph is at frame " << current << ", expected " << expected;
+        }
+        return testing::AssertionSuccess();
+    }
+
+private:
+    ClipCase m_clip;
+    bool m_half;
+};
+
+std::unique_ptr<CPlaybackGraph> Build(const ClipCase& clip, QObject* notify = nullptr, std::int32_t res = 2)
+{
+    auto graph = std::make_unique<CPlaybackGraph>();
+    graph->SetAudioSinkFactory("fakesink");
+    graph->m_hwndNotify = notify;
+    graph->m_uNotifyMsg = WM_APP_GRAPH_NOTIFY;
+    const bool half = res == 1;
+    const HRESULT hr = graph->BuildGraph(pipeline_test::ClipPath(clip).c_str(), 2, res, 1, half ? 350 : 700, half ? 50 : 100);
+    EXPECT_EQ(hr, S_OK) << graph->m_szError << " / " << graph->ErrorDetail();
+    return graph;
+}
+
+int CountElements(CPlaybackGraph& graph, const char* factoryName)
+{
+    int count = 0;
+    zv::ForEachElement(gst_bin_iterate_recurse(GST_BIN(graph.m_pGraph.get())), [&](GstElement* element) {
+        GstElementFactory* factory = gst_element_get_factory(element);
+        if (factory != nullptr && g_strcmp0(GST_OBJECT_NAME(factory), factoryName) == 0) {
+            ++count;
+        }
+        return true;
+    });
+    return count;
+}
+
+const ClipCase kClips[] = {
+    {"pal_type2_audio_idx1", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 20},
+    {"pal_type1_odml", DvSystem::Pal625, AviLayout::Type1, AviIndex::OpenDml, 20},
+    {"ntsc_type2_silent_idx1rel", DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1MoviRelative, 20},
+    {"ntsc_type1_idx1", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 20},
+    {"ntsc_type2_audio_odml", DvSystem::Ntsc525, AviLayout::Type2WithAudio, AviIndex::OpenDml, 20},
+};
+
+class FrameExact : public testing::TestWithParam<ClipCase> {};
+
+TEST_P(FrameExact, SeekStepRewindAndEndOfStreamShowTheSameFrameInPictureAndStrip)
+{
+    const ClipCase clip = GetParam();
+    NotifyCounter notify;
+    auto graph = Build(clip, &notify);
+    ASSERT_TRUE(graph->m_pVideoWC9);
+    const ShowsFrame shows(clip);
+    ASSERT_EQ(graph->Pause(), S_OK) << graph->m_szError;
+    EXPECT_TRUE(shows(*graph, 0));
+
+    std::int64_t count = 0;
+    ASSERT_EQ(graph->GetFrameCount(&count), S_OK);
+    EXPECT_EQ(count, clip.frames);
+    const std::int64_t last = count - 1;
+
+    struct Move {
+        const char* what;
+        std::function<HRESULT(CPlaybackGraph&)> act;
+        std::int64_t expected;
+    };
+    const Move moves[] = {
+        {"seek 7", [](CPlaybackGraph& g) { return g.SeekToFrame(7); }, 7},
+        {"step forward", [](CPlaybackGraph& g) { return g.StepFrame(true); }, 8},
+        {"step back", [](CPlaybackGraph& g) { return g.StepFrame(false); }, 7},
+        {"seek 12 (second scene)", [](CPlaybackGraph& g) { return g.SeekToFrame(12); }, 12},
+        {"seek 0", [](CPlaybackGraph& g) { return g.SeekToFrame(0); }, 0},
+        {"step back at 0", [](CPlaybackGraph& g) { return g.StepFrame(false); }, 0},
+        {"seek past the end", [&](CPlaybackGraph& g) { return g.SeekToFrame(count + 5); }, last},
+        {"step forward at the end", [](CPlaybackGraph& g) { return g.StepFrame(true); }, last},
+        {"seek negative", [](CPlaybackGraph& g) { return g.SeekToFrame(-3); }, 0},
+        {"seek last", [&](CPlaybackGraph& g) { return g.SeekToFrame(last); }, last},
+    };
+    for (const Move& move : moves) {
+        SCOPED_TRACE(move.what);
+        EXPECT_EQ(move.act(*graph), S_OK) << graph->m_szError;
+        EXPECT_TRUE(shows(*graph, move.expected));
+    }
+
+    // At the last frame playing is refused and nothing changes.
+    EXPECT_EQ(graph->Run(), E_FAIL);
+    std::int32_t state = -1;
+    graph->GetState(500, &state);
+    EXPECT_EQ(state, State_Paused);
+
+    // Play the last few frames: the end of the stream arrives as a notify event and leaves the graph
+    // paused on the last frame.
+    ASSERT_EQ(graph->SeekToFrame(count - 4), S_OK);
+    ASSERT_EQ(graph->Run(), S_OK);
+    QElapsedTimer timer;
+    timer.start();
+    bool ended = false;
+    while (!ended && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (notify.count > 0) {
+            ended = graph->HandleGraphEvents();
+        }
+    }
+    ASSERT_TRUE(ended);
+    graph->GetState(500, &state);
+    EXPECT_EQ(state, State_Paused);
+    EXPECT_TRUE(shows(*graph, last));
+    EXPECT_FALSE(graph->HandleGraphEvents());   // drained
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, FrameExact, testing::ValuesIn(kClips),
+                         [](const testing::TestParamInfo<ClipCase>& info) { return std::string(info.param.name); });
+
+TEST(PlaybackGraph, FrameDurationAndTheMiddleOfTheFrameSought)
+{
+    struct Case {
+        ClipCase clip;
+        std::int64_t frame;
+        std::int64_t half;
+    };
+    for (const Case& c : {Case{kClips[0], 400000, 200000}, Case{kClips[2], 333666, 166833}}) {
+        auto graph = Build(c.clip);
+        EXPECT_EQ(graph->m_rtFrame, c.frame);
+        EXPECT_EQ(graph->m_rtHalfFrame, c.half);
+        ASSERT_EQ(graph->Pause(), S_OK);
+        ASSERT_EQ(graph->SeekToFrame(3), S_OK);
+        gint64 position = 0;
+        ASSERT_TRUE(gst_element_query_position(graph->m_pSeeking.get(), GST_FORMAT_TIME, &position));
+        EXPECT_EQ(position, (3 * c.frame + c.half) * 100);   // 1,400,000 for 25 frames/s
+    }
+}
+
+TEST(PlaybackGraph, BranchesFollowTheFileLayout)
+{
+    struct Case {
+        ClipCase clip;
+        int dvSplitters;
+        int soundChains;
+    };
+    const Case cases[] = {
+        {kClips[0], 0, 1},   // separate sound stream
+        {kClips[1], 1, 1},   // sound inside the frames
+        {kClips[2], 1, 1},   // no sound stream: the DV splitter finds the frames' own sound
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.clip.name);
+        auto graph = Build(c.clip);
+        EXPECT_EQ(CountElements(*graph, "dvdemux"), c.dvSplitters);
+        EXPECT_EQ(CountElements(*graph, "audioconvert"), c.soundChains);
+        EXPECT_EQ(CountElements(*graph, "dvmetadatafilter"), 1);
+        EXPECT_EQ(CountElements(*graph, "appsink"), 2);
+        zv::GstPtr<GstElement> second = zv::AdoptObject(gst_bin_get_by_name(GST_BIN(graph->m_pGraph.get()), "Video Mixing Renderer 9 0001"));
+        EXPECT_TRUE(second);
+    }
+}
+
+TEST(PlaybackGraph, HalfResolutionDecodesA360WidePictureAndAHalfStrip)
+{
+    auto graph = Build(kClips[0], nullptr, 1);
+    ASSERT_EQ(graph->Pause(), S_OK);
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    ASSERT_EQ(graph->GetNativeVideoSize(&width, &height), S_OK);
+    EXPECT_EQ(width, 360);
+    EXPECT_EQ(height, 288);
+    std::int32_t stripWidth = 0;
+    std::int32_t stripHeight = 0;
+    ASSERT_EQ(graph->m_pMetaWC9->GetNativeVideoSize(&stripWidth, &stripHeight), S_OK);
+    EXPECT_EQ(stripWidth, 384);
+    EXPECT_EQ(stripHeight, 50);
+    ASSERT_EQ(graph->SeekToFrame(5), S_OK);
+    EXPECT_TRUE(ShowsFrame(kClips[0], true)(*graph, 5));
+}
+
+TEST(PlaybackGraph, TheBuiltInRendererPaintsTheFrameLetterBoxedInItsDestination)
+{
+    auto graph = Build(kClips[0]);
+    ASSERT_EQ(graph->Pause(), S_OK);
+    ASSERT_EQ(graph->SeekToFrame(9), S_OK);
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    ASSERT_EQ(graph->GetNativeVideoSize(&width, &height), S_OK);
+    const QRect source(0, 0, width, height);
+    const QRect destination(0, 0, 900, 360);   // wider than the picture's shape: bars left and right
+    ASSERT_EQ(graph->m_pVideoWC9->SetVideoPosition(&source, &destination), S_OK);
+    QImage window(900, 360, QImage::Format_RGB32);
+    window.fill(Qt::white);
+    {
+        QPainter painter(&window);
+        ASSERT_EQ(graph->m_pVideoWC9->RepaintVideo(nullptr, &painter), S_OK);
+    }
+    const QRect picture = LetterBox(source, destination);
+    EXPECT_EQ(picture, QRect(225, 0, 450, 360));
+    EXPECT_EQ(pipeline_test::PictureIdentity(window.copy(picture)), 9);
+    EXPECT_EQ(window.pixel(10, 180), qRgb(0, 0, 0));
+    EXPECT_EQ(window.pixel(890, 180), qRgb(0, 0, 0));
+}
+
+TEST(PlaybackGraph, FrameCountRoundsTheDurationToTheNearestFrame)
+{
+    // Ten frames of picture; the index gives the last sound chunk more bytes, so the sound (and the file)
+    // lasts a little longer. Under half a frame more still counts ten frames, half a frame or more eleven.
+    const ClipCase clip{"ten_frames", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 10};
+    std::ifstream in(pipeline_test::ClipPath(clip), std::ios::binary);
+    const std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t idx1 = original.rfind("idx1");
+    ASSERT_NE(idx1, std::string::npos);
+    std::size_t lastSound = std::string::npos;
+    for (std::size_t entry = idx1 + 8; entry + 16 <= original.size(); entry += 16) {
+        if (original.compare(entry, 4, "01wb") == 0) {
+            lastSound = entry;
+        }
+    }
+    ASSERT_NE(lastSound, std::string::npos);
+    std::uint32_t size = 0;
+    std::memcpy(&size, original.data() + lastSound + 12, 4);
+    constexpr std::uint32_t kBytesPerFrame = 48000 / 25 * 4;
+    for (auto [extra, frames] : {std::pair<std::uint32_t, std::int64_t>{kBytesPerFrame * 4 / 10, 10}, {kBytesPerFrame / 2, 11}}) {
+        SCOPED_TRACE(extra);
+        std::string bytes = original;
+        const std::uint32_t longer = size + extra;
+        bytes.replace(lastSound + 12, 4, reinterpret_cast<const char*>(&longer), 4);
+        const std::string path = pipeline_test::TempPath("longer_sound_" + std::to_string(extra) + ".avi");
+        std::ofstream(path, std::ios::binary) << bytes;
+        CPlaybackGraph graph;
+        graph.SetAudioSinkFactory("fakesink");
+        ASSERT_EQ(graph.BuildGraph(path.c_str(), 2, 2, 1, 700, 100), S_OK) << graph.m_szError;
+        ASSERT_EQ(graph.Pause(), S_OK);
+        std::int64_t count = 0;
+        ASSERT_EQ(graph.GetFrameCount(&count), S_OK);
+        EXPECT_EQ(count, frames) << "stop " << graph.m_rtStop;
+    }
+}
+
+TEST(PlaybackGraph, StatesFollowRunPauseAndStopAndAStoppedGraphPlaysAgain)
+{
+    for (const ClipCase& clip : {kClips[0], kClips[1]}) {   // the AVI splitter alone, and with the DV splitter
+        SCOPED_TRACE(clip.name);
+        auto graph = Build(clip);
+        struct Step {
+            const char* what;
+            std::function<HRESULT(CPlaybackGraph&)> act;
+            std::int32_t state;
+        };
+        const Step steps[] = {
+            {"pause", [](CPlaybackGraph& g) { return g.Pause(); }, State_Paused},
+            {"run", [](CPlaybackGraph& g) { return g.Run(); }, State_Running},
+            {"pause again", [](CPlaybackGraph& g) { return g.Pause(); }, State_Paused},
+            {"stop", [](CPlaybackGraph& g) { return g.Stop(); }, State_Stopped},
+            {"pause after stop", [](CPlaybackGraph& g) { return g.Pause(); }, State_Paused},
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.what);
+            EXPECT_EQ(step.act(*graph), S_OK) << graph->m_szError;
+            std::int32_t state = -1;
+            EXPECT_EQ(graph->GetState(5000, &state), S_OK);
+            EXPECT_EQ(state, step.state);
+        }
+        // Stopped and paused again: the graph is whole and still frame-exact.
+        EXPECT_TRUE(ShowsFrame(clip)(*graph, 0));
+        ASSERT_EQ(graph->SeekToFrame(5), S_OK) << graph->m_szError;
+        EXPECT_TRUE(ShowsFrame(clip)(*graph, 5));
+    }
+}
+
+TEST(PlaybackGraph, FramesWithoutSoundPlaySilentThroughTheDvSplitter)
+{
+    // No sound stream and no sound in the frames (every AAUX pack removed): the DV splitter offers no
+    // sound output, and the file still plays, silent.
+    const ClipCase clip{"no_sound_anywhere", DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1Absolute, 10};
+    const fixture::ClipOptions options = pipeline_test::OptionsOf(clip);
+    const fixture::FrameSource camcorder = fixture::MakeCamcorderFrameSource(options);
+    const fixture::FrameSource silent = [&](std::int64_t frame, std::size_t needed, std::vector<std::uint8_t>& data) {
+        if (!camcorder(frame, needed, data)) {
+            return false;
+        }
+        for (std::size_t sequence = 0; (sequence + 1) * 12000 <= data.size(); ++sequence) {
+            for (int block = 0; block < 9; ++block) {
+                data[sequence * 12000 + 480 + 1280 * static_cast<std::size_t>(block) + 3] = 0xFF;   // pack absent
+            }
+        }
+        return true;
+    };
+    const std::string path = pipeline_test::TempPath("no_sound_anywhere.avi");
+    std::string error;
+    ASSERT_TRUE(fixture::WriteDvAvi(path, fixture::ClipWriterOptions(options), silent, nullptr, &error)) << error;
+    CPlaybackGraph graph;
+    graph.SetAudioSinkFactory("fakesink");
+    ASSERT_EQ(graph.BuildGraph(path.c_str(), 2, 2, 1, 700, 100), S_OK) << graph.m_szError;
+    EXPECT_EQ(CountElements(graph, "dvdemux"), 1);
+    EXPECT_EQ(CountElements(graph, "audioconvert"), 0);
+    ASSERT_EQ(graph.Pause(), S_OK);
+    ASSERT_EQ(graph.SeekToFrame(4), S_OK);
+    auto* video = dynamic_cast<CAppSinkRenderer*>(graph.m_pVideoWC9.get());
+    QImage picture;
+    ASSERT_TRUE(video->CurrentImage(picture));
+    EXPECT_EQ(pipeline_test::PictureIdentity(picture), 4);
+}
+
+}  // namespace

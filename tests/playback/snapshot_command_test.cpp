@@ -1,0 +1,109 @@
+// The still-frame export: the frame the real pipeline shows, written as two PNG files, and the open
+// command's words when it cannot be done.
+
+#include "report/snapshot_command.h"
+#include "tests/playback/clip_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+using pipeline_test::ClipCase;
+using fixture::AviIndex;
+using fixture::AviLayout;
+using fixture::DvSystem;
+
+namespace {
+
+const ClipCase kClip{"snapshot_pal", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 12};
+
+// Runs the command with stderr captured.
+struct Outcome {
+    int status;
+    std::string err;
+};
+
+Outcome Snapshot(const std::string& path, long long frame, const std::string& output, bool half)
+{
+    const std::string errPath = pipeline_test::TempPath("stderr.txt");
+    std::fflush(stderr);
+    const int saved = dup(2);
+    std::FILE* capture = std::fopen(errPath.c_str(), "w");
+    dup2(fileno(capture), 2);
+    const int status = RunSnapshotCommand(path.c_str(), frame, output.c_str(), half);
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::fclose(capture);
+    std::ifstream in(errPath);
+    return {status, std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())};
+}
+
+TEST(SnapshotCommand, WritesThePictureAndTheStripOfTheChosenFrame)
+{
+    struct Case {
+        long long asked;
+        std::int64_t shown;
+        bool half;
+        int width;
+        int stripWidth;
+    };
+    const Case cases[] = {
+        {7, 7, false, 720, 768},
+        {-4, 0, false, 720, 768},     // before the start: frame 0
+        {500, 11, false, 720, 768},   // past the end: the last frame
+        {3, 3, true, 360, 384},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        const std::string output = pipeline_test::TempPath("shot" + std::to_string(c.asked) + ".png");
+        const Outcome outcome = Snapshot(pipeline_test::ClipPath(kClip), c.asked, output, c.half);
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        QImage picture(QString::fromStdString(output));
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_EQ(picture.width(), c.width);
+        EXPECT_EQ(pipeline_test::PictureIdentity(picture.convertToFormat(QImage::Format_RGB32)), c.shown);
+        QImage strip(QString::fromStdString(output.substr(0, output.size() - 4) + ".strip.png"));
+        ASSERT_FALSE(strip.isNull());
+        EXPECT_EQ(strip.width(), c.stripWidth);
+        EXPECT_EQ(strip.convertToFormat(QImage::Format_RGB32), pipeline_test::ExpectedStrip(kClip, c.shown, c.half, 1));
+    }
+}
+
+TEST(SnapshotCommand, ComplainsInTheOpenCommandsWords)
+{
+    const std::string text = pipeline_test::TempPath("letter.avi");
+    std::ofstream(text) << "Dear reader,\n";
+    const std::string missing = pipeline_test::TempPath("missing.avi");
+    // Passes the file check (the handler says dvsd) but the metadata filter refuses the stream.
+    std::ifstream in(pipeline_test::ClipPath(kClip), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes.replace(188, 4, "DVSD");
+    const std::string refused = pipeline_test::TempPath("refused.avi");
+    std::ofstream(refused, std::ios::binary) << bytes;
+
+    struct Case {
+        std::string path;
+        std::vector<std::string> words;
+    };
+    const Case cases[] = {
+        {text, {"File is not a recognised DV AVI format:\n\n" + text}},
+        {missing, {"Unable to open the requested file:\n\n" + missing, "No such file or directory"}},
+        {refused, {"Error Building Filter Graph", "Could not connect Tee to Meta filter\n\nDetail: "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const Outcome outcome = Snapshot(c.path, 0, pipeline_test::TempPath("never.png"), false);
+        EXPECT_EQ(outcome.status, 1);
+        for (const std::string& words : c.words) {
+            EXPECT_NE(outcome.err.find(words), std::string::npos) << outcome.err;
+        }
+    }
+}
+
+}  // namespace
