@@ -18,9 +18,15 @@ build: configure
 $(SAMPLE): | build
 	$(BUILD)/tools/mkdvavi --preset sample --output $(SAMPLE)
 
+# The player on the sample clip when there is a display; otherwise the sample's report on the terminal.
 run: build $(SAMPLE)
-	$(BUILD)/zenk-vuvaz --scenes $(SAMPLE)
-	$(BUILD)/zenk-vuvaz --metadata $(SAMPLE) | head -n 12
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD)/zenk-vuvaz $(SAMPLE); \
+	else \
+		echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): printing the report of $(SAMPLE) instead."; \
+		$(BUILD)/zenk-vuvaz --scenes $(SAMPLE); \
+		$(BUILD)/zenk-vuvaz --metadata $(SAMPLE) | head -n 12; \
+	fi
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -1,7 +1,14 @@
-// zenk-vuvaz: the report commands on the command line.
+// zenk-vuvaz: the player; with an option first (--check, --metadata, ...) the command-line report instead.
 #include "report/report_main.h"
+#include "ui/window/player_app.h"
+
+#include <cstring>
 
 int main(int argc, char** argv)
 {
-    return RunReport(argc, argv);
+    if (argc > 1 && std::strncmp(argv[1], "--", 2) == 0) {
+        return RunReport(argc, argv);
+    }
+    CPlayerApp app(argc, argv);
+    return app.InitInstance();
 }

@@ -1,0 +1,246 @@
+// Opening files: the good file plays at once; refused files give their exact message and leave the open
+// file alone; the command-line hand-over; the file dialog; the settings the open hands to the graph.
+#include "tests/ui/window/window_test_support.h"
+
+#include "playback/element_factory.h"
+#include "playback/playback_graph.h"
+#include "ui/controls/hover_button.h"
+#include "ui/controls/nice_slider_ctrl.h"
+#include "ui/window/command_ids.h"
+#include "ui/window/player_dlg.h"
+#include "ui/window/vr_window.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QListView>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using wintest::CMessageRecorder;
+
+namespace {
+
+class OpenTest : public testing::Test {
+protected:
+    void SetUp() override { wintest::StartUp(dialog); }
+    void TearDown() override { dialog.OnCommand(ID_APP_EXIT); }
+
+    CMessageRecorder boxes;
+    CPlayerDlg dialog;
+};
+
+TEST_F(OpenTest, AGoodFilePlaysAtOnceWithItsTitleRangeAndLatchedPlay)
+{
+    const std::string path = wintest::WriteClip("good.avi", 40);
+    wintest::OpenFromCommandLine(dialog, path);
+    ASSERT_TRUE(boxes.Messages().empty()) << boxes.Messages().front().text;
+    ASSERT_NE(dialog.Playback(), nullptr);
+    EXPECT_STREQ(dialog.Path(), path.c_str());
+    EXPECT_STREQ(dialog.FileTitle(), "good.avi");
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("good.avi - Zenk Vuvaz"));
+    EXPECT_EQ(dialog.Slider()->minimum(), 0);
+    EXPECT_EQ(dialog.Slider()->maximum(), 39);
+    EXPECT_TRUE(dialog.Button(IDC_PLAY)->m_bLatched);
+    EXPECT_FALSE(dialog.Button(IDC_PAUSE)->m_bLatched);
+    EXPECT_NE(dialog.PositionTimer(), 0);
+    EXPECT_EQ(wintest::GraphState(dialog), 2);
+    EXPECT_EQ(dialog.VideoArea()->Playback(), dialog.Playback());
+    EXPECT_EQ(dialog.MetaArea()->Playback(), dialog.Playback());
+    // The window fits the PAL picture exactly.
+    EXPECT_EQ(dialog.VideoArea()->size(), QSize(720, 576));
+    EXPECT_EQ(dialog.MetaArea()->size(), QSize(720, 100));
+}
+
+TEST_F(OpenTest, RefusedFilesShowTheirMessageAndLeaveTheOpenFilePlaying)
+{
+    const std::string good = wintest::WriteClip("playing.avi", 200);
+    wintest::OpenFromCommandLine(dialog, good);
+    ASSERT_NE(dialog.Playback(), nullptr);
+    CPlaybackGraph* const playing = dialog.Playback();
+
+    const std::string notAvi = wintest::WriteBytes("notes.avi", std::string(4096, 'x'));
+    const std::string tiny = wintest::WriteBytes("tiny.avi", "RIFF");
+    const std::string missing = wintest::TempPath("missing.avi");
+    const std::string folder = wintest::TempPath("");
+    const struct {
+        std::string path;
+        std::string text;
+    } cases[] = {
+        {notAvi, "File is not a recognised DV AVI format:\r\n\r\n" + notAvi},
+        {tiny, "File is not a recognised DV AVI format:\r\n\r\n" + tiny},
+        {missing, "Unable to open the requested file:\r\n\r\n" + missing + "\n\n" + std::strerror(ENOENT)},
+        {folder, "Unable to read the requested file:\r\n\r\n" + folder + "\n\n" + std::strerror(EISDIR)},
+    };
+    std::size_t seen = 0;
+    for (const auto& refused : cases) {
+        wintest::OpenFromCommandLine(dialog, refused.path);
+        ASSERT_EQ(boxes.Messages().size(), ++seen) << refused.path;
+        const auto& box = boxes.Messages().back();
+        EXPECT_EQ(box.text, refused.text);
+        EXPECT_EQ(box.title, "Error!");
+        EXPECT_EQ(box.icon, QMessageBox::Critical);
+        EXPECT_EQ(box.owner, &dialog);
+        // The playing file is untouched, and the names are still its own.
+        EXPECT_EQ(dialog.Playback(), playing);
+        EXPECT_STREQ(dialog.Path(), good.c_str());
+        EXPECT_STREQ(dialog.FileTitle(), "playing.avi");
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("playing.avi - Zenk Vuvaz"));
+        EXPECT_EQ(wintest::GraphState(dialog), 2);
+    }
+}
+
+TEST_F(OpenTest, ACommandLinePathTooLongForTheBuilderIsRefusedWhole)
+{
+    const std::string longPath = "/tmp/" + std::string(300, 'a') + ".avi";
+    wintest::OpenFromCommandLine(dialog, longPath);
+    ASSERT_EQ(boxes.Messages().size(), 1u);
+    EXPECT_EQ(boxes.Messages()[0].text,
+              "Unable to open the requested file:\r\n\r\n" + longPath + "\n\n" + std::strerror(ENAMETOOLONG));
+    EXPECT_EQ(dialog.Playback(), nullptr);
+    EXPECT_STREQ(dialog.Path(), "");
+
+    // 259 characters still fit; the check then says what is wrong with the file itself.
+    const std::string fits = "/tmp/" + std::string(250, 'b') + ".avi";
+    ASSERT_EQ(fits.size(), 259u);
+    wintest::OpenFromCommandLine(dialog, fits);
+    ASSERT_EQ(boxes.Messages().size(), 2u);
+    EXPECT_EQ(boxes.Messages()[1].text.rfind("Unable to open the requested file:\r\n\r\n" + fits + "\n\n", 0), 0u);
+}
+
+TEST_F(OpenTest, OpeningASecondFileReplacesTheFirstCompletely)
+{
+    wintest::OpenFromCommandLine(dialog, wintest::WriteClip("first.avi", 30));
+    ASSERT_NE(dialog.Playback(), nullptr);
+    wintest::OpenFromCommandLine(dialog, wintest::WriteClip("second.avi", 12, 2));
+    ASSERT_TRUE(boxes.Messages().empty());
+    ASSERT_NE(dialog.Playback(), nullptr);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("second.avi - Zenk Vuvaz"));
+    EXPECT_EQ(dialog.Slider()->maximum(), 11);
+}
+
+TEST_F(OpenTest, HalfDecoderResolutionGivesTheSmallStrip)
+{
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Zenk", "Zenk_Vuvaz");
+    store.setValue("Options/DvDecoderRes", 1);
+    store.sync();
+    CPlayerDlg half;
+    wintest::OpenFromCommandLine(half, wintest::WriteClip("half.avi", 20));
+    store.remove("Options/DvDecoderRes");
+    store.sync();
+    ASSERT_TRUE(boxes.Messages().empty());
+    EXPECT_EQ(half.OverlayWidth(), 350);
+    EXPECT_EQ(half.OverlayHeight(), 50);
+    EXPECT_EQ(half.VideoArea()->size(), QSize(360, 288));
+    EXPECT_EQ(half.MetaArea()->size(), QSize(360, 50));
+    half.OnCommand(ID_APP_EXIT);
+}
+
+// A GStreamer installation without the AVI demuxer: the graph cannot be built.
+class CFactoryWithoutAviDemuxer final : public IElementFactory {
+public:
+    zv::GstPtr<GstElement> Make(const char* factoryName) override
+    {
+        return std::strcmp(factoryName, "avidemux") == 0 ? zv::GstPtr<GstElement>() : m_installed.Make(factoryName);
+    }
+
+private:
+    CGstElementFactory m_installed;
+};
+
+TEST_F(OpenTest, AGraphThatCannotBeBuiltIsReportedAndTheWindowReset)
+{
+    wintest::OpenFromCommandLine(dialog, wintest::WriteClip("before.avi", 30));
+    ASSERT_NE(dialog.Playback(), nullptr);
+    CFactoryWithoutAviDemuxer factory;
+    IElementFactory* previous = SetElementFactory(&factory);
+    wintest::OpenFromCommandLine(dialog, wintest::WriteClip("unbuildable.avi", 30));
+    SetElementFactory(previous);
+
+    ASSERT_EQ(boxes.Messages().size(), 1u);
+    EXPECT_EQ(boxes.Messages()[0].title, "Error Building Filter Graph");
+    EXPECT_EQ(boxes.Messages()[0].text, "Could not create AVI splitter\n\nDetail: Unspecified error");
+    EXPECT_EQ(boxes.Messages()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.Messages()[0].owner, &dialog);
+    // The file that was open was closed before the build; the window is back to no file.
+    EXPECT_EQ(dialog.Playback(), nullptr);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Zenk Vuvaz"));
+    EXPECT_FALSE(dialog.Menu().IsEnabled(ID_FILE_CLOSE));
+    EXPECT_TRUE(dialog.Menu().IsEnabled(ID_TOOLS_OPTIONS));
+    EXPECT_FALSE(dialog.Button(IDC_PLAY)->isEnabled());
+    EXPECT_EQ(dialog.PositionTimer(), 0);
+}
+
+TEST_F(OpenTest, ClosingResetsEverythingAndTheAreasTurnBlack)
+{
+    wintest::OpenFromCommandLine(dialog, wintest::WriteClip("close.avi", 30));
+    ASSERT_NE(dialog.Playback(), nullptr);
+    dialog.OnCommand(ID_FILE_CLOSE);
+    EXPECT_EQ(dialog.Playback(), nullptr);
+    EXPECT_EQ(dialog.VideoArea()->Playback(), nullptr);
+    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Zenk Vuvaz"));
+    EXPECT_EQ(dialog.Slider()->value(), 0);
+    EXPECT_FALSE(dialog.Slider()->isEnabled());
+    const QImage picture = dialog.VideoArea()->grab().toImage();
+    EXPECT_EQ(picture.pixel(picture.width() / 2, picture.height() / 2), qRgb(0, 0, 0));
+}
+
+// What the person saw in the file dialog before answering.
+struct FileDialogSeen {
+    QString title;
+    QStringList filters;
+    QString selectedFilter;
+    QRect frame;
+    QStringList listed;
+};
+
+void LookAt(QFileDialog* dialog, FileDialogSeen& seen)
+{
+    seen = {dialog->windowTitle(), dialog->nameFilters(), dialog->selectedNameFilter(), dialog->frameGeometry(), {}};
+    auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+    ASSERT_NE(view, nullptr);
+    wintest::WaitFor([view] { return view->model()->rowCount(view->rootIndex()) > 0; }, std::chrono::seconds(5));
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+        seen.listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+    }
+}
+
+TEST_F(OpenTest, TheFileDialogListsAviFilesOfAnyCaseAndCancelChangesNothing)
+{
+    const std::string clip = wintest::WriteClip("Holiday.avi", 20);
+    wintest::WriteBytes("UPPER.AVI", "RIFF");
+    wintest::WriteBytes("notes.txt", "text");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(wintest::TempPath("")));
+
+    FileDialogSeen seen;
+    wintest::AnswerNextModal<QFileDialog>(&dialog, [&seen](QFileDialog* files) {
+        LookAt(files, seen);
+        files->reject();
+    });
+    dialog.OnCommand(ID_FILE_OPEN);
+    EXPECT_EQ(seen.title, QStringLiteral("Select file to play..."));
+    EXPECT_EQ(seen.filters, (QStringList{QStringLiteral("All (*.*)"), QStringLiteral("AVI (*.AVI)")}));
+    EXPECT_EQ(seen.selectedFilter, QStringLiteral("AVI (*.AVI)"));
+    EXPECT_EQ(seen.frame.topLeft(), QPoint((1280 - seen.frame.width()) / 2, (1024 - seen.frame.height()) / 2));
+    EXPECT_TRUE(seen.listed.contains(QStringLiteral("Holiday.avi")));
+    EXPECT_TRUE(seen.listed.contains(QStringLiteral("UPPER.AVI")));
+    EXPECT_FALSE(seen.listed.contains(QStringLiteral("notes.txt")));
+    EXPECT_EQ(dialog.Playback(), nullptr);
+    EXPECT_STREQ(dialog.Path(), "");
+    EXPECT_TRUE(boxes.Messages().empty());
+
+    wintest::AnswerNextModal<QFileDialog>(&dialog, [&clip](QFileDialog* files) { wintest::TypeFileName(files, clip); });
+    dialog.OnCommand(ID_ACCEL_FILE_OPEN);
+    QDir::setCurrent(previous);
+    ASSERT_TRUE(boxes.Messages().empty());
+    ASSERT_NE(dialog.Playback(), nullptr);
+    EXPECT_STREQ(dialog.FileTitle(), "Holiday.avi");
+    EXPECT_EQ(wintest::GraphState(dialog), 2);
+}
+
+}  // namespace

@@ -1,0 +1,352 @@
+// The real program on a real X server: `zenk-vuvaz clip.avi` under Xvfb opens the clip and plays it; the
+// screen shows a decoded frame in the video area and red metadata text in the strip area below it; the
+// window's close request ends the program with status 0.
+//
+// The test runs itself under xvfb-run (a private server on a free display) and talks to the server with
+// xcb: it finds the player's window by its title, reads the window's pixels from the server (what is on the
+// screen, whichever renderer drew it) and sends the close request a window manager would send.
+#include "tests/fixtures/camcorder_clip.h"
+#include "tests/fixtures/frame_identity.h"
+
+#include <xcb/xcb.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kUnderXvfb = "ZV_E2E_UNDER_XVFB";
+constexpr int kClipFrames = 200;   // 8 seconds: still playing when the screen is read
+constexpr int kPictureWidth = 720;
+constexpr int kPictureHeight = 576;
+
+template <typename T>
+using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
+
+// One screen-sized picture of a window: 32-bit pixels, B G R X.
+struct Shot {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
+
+    const std::uint8_t* At(int x, int y) const { return pixels.data() + (static_cast<std::size_t>(y) * width + x) * 4; }
+};
+
+class XServer {
+public:
+    XServer() : m_connection(xcb_connect(nullptr, nullptr)) {}
+    ~XServer() { xcb_disconnect(m_connection); }
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    bool Ok() const { return xcb_connection_has_error(m_connection) == 0; }
+
+    xcb_atom_t Atom(const char* name)
+    {
+        XcbReply<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, std::strlen(name), name), nullptr),
+            &std::free);
+        return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    }
+
+    xcb_window_t Root() { return xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root; }
+
+    // A mapped top-level window with exactly this title (window managers' WM_NAME), or none.
+    std::optional<xcb_window_t> FindWindow(const std::string& title)
+    {
+        XcbReply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, Root()), nullptr), &std::free);
+        if (!tree) {
+            return std::nullopt;
+        }
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+            if (Title(children[i]) == title && Viewable(children[i])) {
+                return children[i];
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::optional<Shot> Grab(xcb_window_t window)
+    {
+        XcbReply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr), &std::free);
+        if (!geometry) {
+            return std::nullopt;
+        }
+        XcbReply<xcb_get_image_reply_t> image(
+            xcb_get_image_reply(m_connection,
+                                xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width,
+                                              geometry->height, ~0u),
+                                nullptr),
+            &std::free);
+        if (!image || image->depth != 24) {
+            return std::nullopt;
+        }
+        Shot shot;
+        shot.width = geometry->width;
+        shot.height = geometry->height;
+        const std::uint8_t* data = xcb_get_image_data(image.get());
+        const int length = xcb_get_image_data_length(image.get());
+        if (length < shot.width * shot.height * 4) {
+            return std::nullopt;
+        }
+        shot.pixels.assign(data, data + static_cast<std::size_t>(shot.width) * shot.height * 4);
+        return shot;
+    }
+
+    // What a window manager sends when the user clicks the close box.
+    void RequestClose(xcb_window_t window)
+    {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = Atom("WM_PROTOCOLS");
+        event.data.data32[0] = Atom("WM_DELETE_WINDOW");
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(m_connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+        xcb_flush(m_connection);
+    }
+
+private:
+    std::string Title(xcb_window_t window)
+    {
+        XcbReply<xcb_get_property_reply_t> reply(
+            xcb_get_property_reply(m_connection,
+                                   xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY,
+                                                    0, 256),
+                                   nullptr),
+            &std::free);
+        if (!reply) {
+            return {};
+        }
+        const char* text = static_cast<const char*>(xcb_get_property_value(reply.get()));
+        return std::string(text, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+    }
+
+    bool Viewable(xcb_window_t window)
+    {
+        XcbReply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr),
+            &std::free);
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+
+    xcb_connection_t* m_connection;
+};
+
+struct PictureFound {
+    int top = -1;     // the video area's first row in the window
+    int frame = -1;   // the frame number it shows
+};
+
+// The window's video area spans its full width, starting under the menu bar: find the row where a
+// 720 x 576 picture carrying a frame code starts.
+PictureFound FindPicture(const Shot& shot)
+{
+    if (shot.width < kPictureWidth) {
+        return {};
+    }
+    for (int top = 0; top + kPictureHeight <= shot.height && top < 120; ++top) {
+        const int frame = fixture::DecodedFrameIdentity(shot.At(0, top), kPictureWidth, kPictureHeight,
+                                                        static_cast<std::size_t>(shot.width) * 4,
+                                                        fixture::PixelLayout::Rgbx32);
+        if (frame >= 0) {
+            return {top, frame};
+        }
+    }
+    return {};
+}
+
+int RedPixels(const Shot& shot, int top, int height)
+{
+    int count = 0;
+    for (int y = top; y < top + height && y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            const std::uint8_t* p = shot.At(x, y);   // B G R X
+            count += p[2] > 160 && p[1] < 100 && p[0] < 100 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// Kept next to the test binary for a person to look at (binary PPM).
+void SaveShot(const Shot& shot, const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << shot.width << ' ' << shot.height << "\n255\n";
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            const std::uint8_t* p = shot.At(x, y);
+            const char rgb[3] = {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0])};
+            out.write(rgb, 3);
+        }
+    }
+}
+
+// The player as a child process with a private settings folder, on the X server.
+class Player {
+public:
+    Player(const std::string& clip, const std::string& configFolder)
+    {
+        std::vector<std::string> environment;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string text = *entry;
+            if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("XDG_CONFIG_HOME=", 0) != 0) {
+                environment.push_back(text);
+            }
+        }
+        environment.push_back("QT_QPA_PLATFORM=xcb");
+        environment.push_back("XDG_CONFIG_HOME=" + configFolder);
+        std::vector<char*> envp;
+        for (std::string& text : environment) {
+            envp.push_back(text.data());
+        }
+        envp.push_back(nullptr);
+        std::string program = std::string(ZV_BUILD_DIR) + "/zenk-vuvaz";
+        std::string argument = clip;
+        char* argv[] = {program.data(), argument.data(), nullptr};
+        if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+            m_pid = -1;
+        }
+    }
+    ~Player()
+    {
+        if (m_pid > 0 && !m_status) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    bool Started() const { return m_pid > 0; }
+    bool Running()
+    {
+        return m_pid > 0 && !m_status && !Reap(WNOHANG);
+    }
+    // The exit status once the process has ended within limit; nothing otherwise.
+    std::optional<int> WaitForExit(std::chrono::milliseconds limit)
+    {
+        const auto end = Clock::now() + limit;
+        while (!m_status && Clock::now() < end) {
+            if (!Reap(WNOHANG)) {
+                std::this_thread::sleep_for(50ms);
+            }
+        }
+        return m_status;
+    }
+
+private:
+    bool Reap(int options)
+    {
+        int status = 0;
+        if (waitpid(m_pid, &status, options) == m_pid) {
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return true;
+        }
+        return false;
+    }
+
+    pid_t m_pid = -1;
+    std::optional<int> m_status;
+};
+
+TEST(PlayerOnXServer, OpensTheClipPlaysItShowsPictureAndStripAndClosesCleanly)
+{
+    char folderTemplate[] = "/tmp/zv-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+    const std::string folder = folderTemplate;
+    const std::string clip = folder + "/clip.avi";
+    fixture::ClipOptions options;
+    options.scenes.push_back({{2024, 7, 8, 10, 15, 0}, kClipFrames});
+    std::string error;
+    ASSERT_TRUE(fixture::WriteCamcorderClip(clip, options, &error)) << error;
+
+    XServer server;
+    ASSERT_TRUE(server.Ok()) << "no X server at DISPLAY";
+    Player player(clip, folder + "/config");
+    ASSERT_TRUE(player.Started());
+
+    std::optional<xcb_window_t> window;
+    const auto windowDeadline = Clock::now() + 30s;
+    while (!(window = server.FindWindow("clip.avi - Zenk Vuvaz")) && Clock::now() < windowDeadline && player.Running()) {
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_TRUE(window) << "the player's window never appeared";
+
+    // Playing: the picture's frame code advances between two looks at the screen.
+    std::optional<Shot> shot;
+    PictureFound first;
+    const auto playDeadline = Clock::now() + 30s;
+    while (Clock::now() < playDeadline) {
+        shot = server.Grab(*window);
+        if (shot && (first = FindPicture(*shot)).frame >= 5) {
+            break;
+        }
+        std::this_thread::sleep_for(200ms);
+    }
+    ASSERT_TRUE(shot);
+    SaveShot(*shot, std::string(ZV_BUILD_DIR) + "/player_e2e_screen.ppm");
+    ASSERT_GE(first.frame, 5) << "no decoded frame in the video area";
+    EXPECT_LT(first.frame, kClipFrames);
+    EXPECT_GT(RedPixels(*shot, first.top + kPictureHeight, 100), 300) << "no red text in the strip area";
+    EXPECT_EQ(RedPixels(*shot, first.top, kPictureHeight), 0);
+
+    std::this_thread::sleep_for(1s);
+    const std::optional<Shot> later = server.Grab(*window);
+    ASSERT_TRUE(later);
+    const PictureFound second = FindPicture(*later);
+    EXPECT_EQ(second.top, first.top);
+    EXPECT_GT(second.frame, first.frame) << "the picture did not move on";
+
+    server.RequestClose(*window);
+    const std::optional<int> status = player.WaitForExit(20s);
+    ASSERT_TRUE(status) << "the player did not end after the close request";
+    EXPECT_EQ(*status, 0);
+    std::remove(clip.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // First run: start again inside a private X server.
+    if (std::getenv(kUnderXvfb) == nullptr) {
+        setenv(kUnderXvfb, "1", 1);
+        std::vector<char*> arguments{const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
+                                     const_cast<char*>("-screen 0 1280x1024x24")};
+        for (int i = 0; i < argc; ++i) {
+            arguments.push_back(argv[i]);
+        }
+        arguments.push_back(nullptr);
+        execvp("xvfb-run", arguments.data());
+        std::fprintf(stderr, "cannot run xvfb-run: %s\n", std::strerror(errno));
+        return 1;
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,240 @@
+// Start-up and the window's own routing: settings read and repaired through the real start-up, the
+// renderer probe's failure box, the command-line hand-over, the menu, keys that must not close the window,
+// and the close request ending the modal run.
+#include "tests/ui/window/window_test_support.h"
+
+#include "playback/element_factory.h"
+#include "settings/player_settings.h"
+#include "ui/dialogs/about_dlg.h"
+#include "ui/dialogs/options_dlg.h"
+#include "ui/window/command_ids.h"
+#include "ui/window/vr_window.h"
+#include "ui/window/player_dlg.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <optional>
+
+namespace {
+
+struct StoredSettings {
+    std::optional<int> dvDecoderRes, dateFormat, renderer;
+};
+
+void Store(const StoredSettings& values)
+{
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zenk"), QStringLiteral("Zenk_Vuvaz"));
+    store.remove(QStringLiteral("Options"));
+    store.beginGroup(QStringLiteral("Options"));
+    if (values.dvDecoderRes) store.setValue(QStringLiteral("DvDecoderRes"), *values.dvDecoderRes);
+    if (values.dateFormat) store.setValue(QStringLiteral("DateFormat"), *values.dateFormat);
+    if (values.renderer) store.setValue(QStringLiteral("Renderer"), *values.renderer);
+    store.endGroup();
+    store.sync();
+}
+
+TEST(StartUp, StoredSettingsAreReadAndRepairedButNotWrittenBack)
+{
+    // Offscreen there is no X11 window to draw an overlay in: only the built-in renderer is available.
+    const struct {
+        StoredSettings stored;
+        int dvDecoderRes, dateFormat, renderer;
+    } cases[] = {
+        {{}, 0, 1, 2},
+        {{7, 5, 1}, 0, 1, 2},
+        {{1, 0, 0}, 1, 1, 0},
+        {{-1, -3, 3}, -1, -3, 3},
+        {{2, 2, 2}, 0, 2, 2},
+        {{0, 3, -5}, 0, 1, -5},
+    };
+    for (const auto& c : cases) {
+        Store(c.stored);
+        CPlayerDlg dialog;
+        wintest::StartUp(dialog);
+        EXPECT_EQ(dialog.RendererMask(), kRendererBuiltInAvailable);
+        EXPECT_EQ(dialog.Settings().DvDecoderRes, c.dvDecoderRes);
+        EXPECT_EQ(dialog.Settings().DateFormat, c.dateFormat);
+        EXPECT_EQ(dialog.Settings().Renderer, c.renderer);
+        // A repaired value stays repaired only for the run.
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zenk"),
+                        QStringLiteral("Zenk_Vuvaz"));
+        if (c.stored.renderer) {
+            EXPECT_EQ(store.value(QStringLiteral("Options/Renderer")).toInt(), *c.stored.renderer);
+        } else {
+            EXPECT_FALSE(store.contains(QStringLiteral("Options/Renderer")));
+        }
+    }
+    Store({});
+}
+
+// A machine whose GStreamer cannot make an appsink: no renderer the player can use.
+class CFactoryWithoutAppSink final : public IElementFactory {
+public:
+    zv::GstPtr<GstElement> Make(const char* factoryName) override
+    {
+        if (std::strcmp(factoryName, "appsink") == 0) {
+            return {};
+        }
+        return m_installed.Make(factoryName);
+    }
+
+private:
+    CGstElementFactory m_installed;
+};
+
+TEST(StartUp, WithoutAnyRendererTheStartUpEndsWithItsBox)
+{
+    wintest::CMessageRecorder boxes;
+    CFactoryWithoutAppSink factory;
+    IElementFactory* previous = SetElementFactory(&factory);
+    CPlayerDlg dialog;
+    const bool started = dialog.InitMediaFramework("/tmp/never-opened.avi");
+    SetElementFactory(previous);
+    EXPECT_FALSE(started);
+    ASSERT_EQ(boxes.Messages().size(), 1u);
+    EXPECT_EQ(boxes.Messages()[0].text, "Unable to find suitable renderer.");
+    EXPECT_EQ(boxes.Messages()[0].title, "Error!");
+    EXPECT_EQ(boxes.Messages()[0].owner, nullptr);
+    EXPECT_EQ(boxes.Messages()[0].icon, QMessageBox::Critical);
+    // Nothing of the later start-up ran: no hand-over is waiting.
+    QCoreApplication::sendPostedEvents(&dialog, kOpenCommandLineEvent);
+    EXPECT_EQ(boxes.Messages().size(), 1u);
+}
+
+TEST(StartUp, TheCommandLineFileOpensOnlyOnceTheWindowIsOnTheScreen)
+{
+    wintest::CMessageRecorder boxes;
+    CPlayerDlg dialog;
+    wintest::StartUp(dialog, wintest::WriteClip("argument.avi", 20).c_str());
+    wintest::Spin(std::chrono::milliseconds(200));
+    EXPECT_EQ(dialog.Playback(), nullptr);
+    EXPECT_TRUE(dialog.HandOverPending());
+    dialog.show();
+    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Playback() != nullptr; }));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("argument.avi - Zenk Vuvaz"));
+    EXPECT_TRUE(boxes.Messages().empty());
+    dialog.OnCommand(ID_APP_EXIT);
+}
+
+TEST(MainWindowMenu, ItemsCarryTheirTextsIdsAndStartingStates)
+{
+    CPlayerDlg dialog;
+    const struct {
+        int id;
+        const char* text;
+        bool enabled;
+    } items[] = {
+        {ID_FILE_OPEN, "&Open\tCtl+O", true}, {ID_FILE_CLOSE, "&Close", false},
+        {ID_APP_EXIT, "E&xit", true},         {ID_TOOLS_OPTIONS, "&Options...", true},
+        {ID_HELP_ABOUT, "&About...", true},
+    };
+    for (const auto& item : items) {
+        const QAction* action = dialog.Menu().Action(item.id);
+        ASSERT_NE(action, nullptr) << item.id;
+        EXPECT_EQ(action->text(), QString::fromUtf8(item.text));
+        EXPECT_EQ(action->isEnabled(), item.enabled) << item.text;
+    }
+    QStringList menus;
+    for (const QAction* menu : dialog.Menu().Bar()->actions()) {
+        menus << menu->text();
+    }
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Tools"), QStringLiteral("&Help")}));
+    EXPECT_FALSE(dialog.OnCommand(4242));
+}
+
+TEST(MainWindowKeys, EnterAndEscapeNeverCloseTheWindowButTheCloseRequestDoes)
+{
+    CPlayerDlg dialog;
+    int result = -1;
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        for (const int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(&dialog, &press);
+        }
+        dialog.reject();
+        dialog.accept();
+        // Still running: only the close request ends it.
+        if (dialog.isVisible()) {
+            dialog.close();
+        }
+    });
+    result = dialog.exec();
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainWindowMenu, OptionsChangeTheNextOpenAndAboutShowsItsBox)
+{
+    wintest::CMessageRecorder boxes;
+    CPlayerDlg dialog;
+    wintest::StartUp(dialog);
+    dialog.show();
+    wintest::AnswerNextModal<COptionsDlg>(&dialog, [](COptionsDlg* options) {
+        static_cast<QAbstractButton*>(options->Control(COptionsDlg::kIdHalf))->click();
+        options->OnOK();
+    });
+    ASSERT_TRUE(dialog.OnCommand(ID_TOOLS_OPTIONS));
+    EXPECT_EQ(dialog.Settings().DvDecoderRes, 1);
+    // Opened through the file dialog: the start-up (and its reading of the stored settings) ran once.
+    const std::string clip = wintest::WriteClip("after-options.avi", 20);
+    wintest::AnswerNextModal<QFileDialog>(&dialog, [clip](QFileDialog* files) { wintest::TypeFileName(files, clip); });
+    ASSERT_TRUE(dialog.OnCommand(ID_FILE_OPEN));
+    ASSERT_NE(dialog.Playback(), nullptr);
+    EXPECT_EQ(dialog.OverlayHeight(), 50);
+    EXPECT_EQ(dialog.VideoArea()->size(), QSize(360, 288));
+    EXPECT_FALSE(dialog.Menu().IsEnabled(ID_TOOLS_OPTIONS));
+
+    bool aboutShown = false;
+    wintest::AnswerNextModal<CAboutDlg>(&dialog, [&aboutShown](CAboutDlg* about) {
+        aboutShown = true;
+        about->close();
+    });
+    ASSERT_TRUE(dialog.OnCommand(ID_HELP_ABOUT));
+    EXPECT_TRUE(aboutShown);
+    EXPECT_TRUE(boxes.Messages().empty());
+    dialog.OnCommand(ID_APP_EXIT);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainWindowKeys, CtrlOOpensTheFileDialogOnlyWhileTheWindowIsEnabled)
+{
+    CPlayerDlg dialog;
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(wintest::WaitFor([&] { return QApplication::activeWindow() == &dialog; }));
+    int dialogs = 0;
+    wintest::AnswerNextModal<QFileDialog>(&dialog, [&dialogs](QFileDialog* files) {
+        ++dialogs;
+        files->reject();
+    });
+    QTest::keyClick(&dialog, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(dialogs, 1);
+
+    dialog.setEnabled(false);
+    QTest::keyClick(&dialog, Qt::Key_O, Qt::ControlModifier);
+    wintest::Spin(std::chrono::milliseconds(150));
+    EXPECT_EQ(dialogs, 1);
+    dialog.setEnabled(true);
+    dialog.OnCommand(ID_APP_EXIT);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// The transport commands on a real pipeline: the latched buttons, menu and timer after each command, the
+// end of the stream, Play at the last frame, Stop, frame steps and dragging the slider.
+#include "tests/ui/window/window_test_support.h"
+
+#include "playback/playback_graph.h"
+#include "ui/controls/hover_button.h"
+#include "ui/controls/nice_slider_ctrl.h"
+#include "ui/controls/slider_scroll_event.h"
+#include "ui/window/command_ids.h"
+#include "ui/window/player_dlg.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class TransportTest : public testing::Test {
+protected:
+    void Open(int frames)
+    {
+        wintest::OpenFromCommandLine(dialog, wintest::WriteClip("transport" + std::to_string(frames) + ".avi", frames));
+        ASSERT_TRUE(boxes.Messages().empty()) << boxes.Messages().front().text;
+        ASSERT_NE(dialog.Playback(), nullptr);
+    }
+    void TearDown() override { dialog.OnCommand(ID_APP_EXIT); }
+
+    bool PlayLatched() { return dialog.Button(IDC_PLAY)->m_bLatched; }
+    bool PauseLatched() { return dialog.Button(IDC_PAUSE)->m_bLatched; }
+    bool TransportEnabled()
+    {
+        for (const int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_FRAME_BACKWARD, IDC_FRAME_FORWARD, IDC_PREVIOUS_SCENE,
+                             IDC_NEXT_SCENE}) {
+            if (!dialog.Button(id)->isEnabled()) {
+                return false;
+            }
+        }
+        return dialog.Slider()->isEnabled();
+    }
+    // The slider as the user drags it: the thumb moves, then the notification is posted and delivered.
+    void Drag(int code, int position)
+    {
+        dialog.Slider()->setValue(position);
+        QCoreApplication::postEvent(dialog.Slider()->parentWidget(),
+                                    new CSliderScrollEvent(code, position, dialog.Slider()));
+        QCoreApplication::sendPostedEvents(dialog.Slider()->parentWidget(), kSliderScrollEventType);
+    }
+
+    wintest::CMessageRecorder boxes;
+    CPlayerDlg dialog;
+};
+
+TEST_F(TransportTest, EachCommandLeavesItsLatchesMenuAndTimer)
+{
+    Open(100);
+    const struct {
+        int command;
+        bool play, pause, timer;
+        int state;
+    } steps[] = {
+        {IDC_PAUSE, false, true, false, 1},
+        {IDC_PLAY, true, false, true, 2},
+        {IDC_FRAME_FORWARD, false, true, true, 1},    // the step leaves the timer as it was
+        {IDC_PAUSE, false, true, false, 1},
+        {IDC_FRAME_BACKWARD, false, true, false, 1},
+        {IDC_PLAY, true, false, true, 2},
+        {IDC_STOP, false, false, false, 1},           // Stop pauses on frame 0, it never stops the graph
+        {IDC_PLAY, true, false, true, 2},
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(dialog.OnCommand(step.command));
+        EXPECT_EQ(PlayLatched(), step.play) << step.command;
+        EXPECT_EQ(PauseLatched(), step.pause) << step.command;
+        EXPECT_EQ(dialog.PositionTimer() != 0, step.timer) << step.command;
+        EXPECT_EQ(wintest::GraphState(dialog), step.state) << step.command;
+        EXPECT_TRUE(TransportEnabled()) << step.command;
+        EXPECT_TRUE(dialog.Menu().IsEnabled(ID_FILE_OPEN));
+        EXPECT_TRUE(dialog.Menu().IsEnabled(ID_FILE_CLOSE));
+        EXPECT_FALSE(dialog.Menu().IsEnabled(ID_TOOLS_OPTIONS));
+        EXPECT_TRUE(dialog.Menu().IsEnabled(ID_APP_EXIT));
+        EXPECT_TRUE(dialog.Menu().IsEnabled(ID_HELP_ABOUT));
+    }
+    dialog.OnCommand(ID_FILE_CLOSE);
+    EXPECT_FALSE(TransportEnabled());
+    EXPECT_FALSE(dialog.Menu().IsEnabled(ID_FILE_CLOSE));
+    EXPECT_TRUE(dialog.Menu().IsEnabled(ID_TOOLS_OPTIONS));
+    EXPECT_EQ(dialog.PositionTimer(), 0);
+    // Without a file the transport commands do nothing at all.
+    for (const int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_FRAME_FORWARD, IDC_FRAME_BACKWARD}) {
+        EXPECT_TRUE(dialog.OnCommand(id));
+        EXPECT_EQ(dialog.Playback(), nullptr);
+        EXPECT_EQ(dialog.PositionTimer(), 0);
+    }
+}
+
+TEST_F(TransportTest, StopAndFrameStepsMoveTheThumbWithTheGraph)
+{
+    Open(60);
+    dialog.OnCommand(IDC_PAUSE);
+    dialog.OnCommand(IDC_STOP);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 0);
+    EXPECT_EQ(dialog.Slider()->value(), 0);
+    dialog.OnCommand(IDC_FRAME_FORWARD);
+    dialog.OnCommand(IDC_FRAME_FORWARD);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 2);
+    EXPECT_EQ(dialog.Slider()->value(), 2);
+    dialog.OnCommand(IDC_FRAME_BACKWARD);
+    EXPECT_EQ(dialog.Slider()->value(), 1);
+}
+
+TEST_F(TransportTest, TheTimerMovesTheThumbWhilePlaying)
+{
+    Open(100);
+    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Slider()->value() >= 5; }, 10s));
+    EXPECT_TRUE(PlayLatched());
+}
+
+TEST_F(TransportTest, TheEndOfTheStreamLatchesPauseOnTheLastFrameAndPlayIsRefusedThere)
+{
+    Open(12);
+    ASSERT_TRUE(wintest::WaitFor([&] { return PauseLatched(); }, 15s));
+    EXPECT_FALSE(PlayLatched());
+    EXPECT_EQ(wintest::GraphState(dialog), 1);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 11);
+    // The timer keeps running after the end of the stream and brings the thumb to the last frame.
+    EXPECT_NE(dialog.PositionTimer(), 0);
+    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Slider()->value() == 11; }, 5s));
+
+    // Play on the last frame does not run: the paused look stays.
+    dialog.OnCommand(IDC_PLAY);
+    EXPECT_TRUE(PauseLatched());
+    EXPECT_FALSE(PlayLatched());
+    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_EQ(wintest::GraphState(dialog), 1);
+}
+
+TEST_F(TransportTest, ADragWhilePlayingFollowsTheThumbAndResumesPlaying)
+{
+    Open(150);
+    ASSERT_EQ(wintest::GraphState(dialog), 2);
+    Drag(TB_THUMBTRACK, 40);
+    EXPECT_FALSE(dialog.SliderIdle());
+    EXPECT_EQ(dialog.StateBeforeDrag(), 2);
+    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_EQ(wintest::GraphState(dialog), 1);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 40);
+    for (const int frame : {41, 42, 60}) {
+        Drag(TB_THUMBTRACK, frame);
+        EXPECT_EQ(wintest::CurrentFrame(dialog), frame);
+        EXPECT_EQ(wintest::GraphState(dialog), 1);
+    }
+    // TB_THUMBPOSITION is not acted on; TB_ENDTRACK seeks once more and restores playing.
+    Drag(TB_THUMBPOSITION, 60);
+    EXPECT_FALSE(dialog.SliderIdle());
+    Drag(TB_ENDTRACK, 61);
+    EXPECT_TRUE(dialog.SliderIdle());
+    EXPECT_EQ(wintest::GraphState(dialog), 2);
+    EXPECT_TRUE(PlayLatched());
+    EXPECT_NE(dialog.PositionTimer(), 0);
+    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Slider()->value() > 61; }, 10s));
+}
+
+TEST_F(TransportTest, ADragWhilePausedEndsPaused)
+{
+    Open(80);
+    dialog.OnCommand(IDC_PAUSE);
+    Drag(TB_THUMBTRACK, 30);
+    Drag(TB_ENDTRACK, 30);
+    EXPECT_TRUE(dialog.SliderIdle());
+    EXPECT_EQ(wintest::GraphState(dialog), 1);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 30);
+    EXPECT_TRUE(PauseLatched());
+    EXPECT_EQ(dialog.PositionTimer(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#include "tests/ui/window/window_test_support.h"
+
+#include "playback/playback_graph.h"
+#include "tests/fixtures/camcorder_clip.h"
+#include "ui/window/command_ids.h"
+#include "ui/window/player_dlg.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace wintest {
+
+namespace {
+
+QTemporaryDir& Folder()
+{
+    static QTemporaryDir folder;
+    return folder;
+}
+
+}  // namespace
+
+CMessageRecorder::CMessageRecorder() : m_previous(SetMessagePresenter(this)) {}
+
+CMessageRecorder::~CMessageRecorder()
+{
+    SetMessagePresenter(m_previous);
+}
+
+void CMessageRecorder::ShowMessage(QWidget* owner, const QString& text, const QString& title, QMessageBox::Icon icon)
+{
+    m_messages.push_back({owner, text.toStdString(), title.toStdString(), icon});
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limit.count()) {
+            return done();
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void Spin(std::chrono::milliseconds time)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < time.count()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+}
+
+std::string TempPath(const std::string& name)
+{
+    return Folder().filePath(QString::fromStdString(name)).toStdString();
+}
+
+std::string WriteClip(const std::string& name, int frames, int layout)
+{
+    const std::string path = TempPath(name);
+    fixture::ClipOptions options;
+    options.layout = layout == 0 ? fixture::AviLayout::Type2WithAudio
+                     : layout == 1 ? fixture::AviLayout::Type2
+                                   : fixture::AviLayout::Type1;
+    options.scenes.push_back({{2024, 7, 8, 10, 15, 0}, frames});
+    std::string error;
+    EXPECT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
+    return path;
+}
+
+std::string WriteBytes(const std::string& name, const std::string& bytes)
+{
+    const std::string path = TempPath(name);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(file, nullptr);
+    if (file != nullptr) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    return path;
+}
+
+void StartUp(CPlayerDlg& dialog, const char* commandLineFile)
+{
+    ASSERT_TRUE(dialog.InitMediaFramework(commandLineFile));
+}
+
+void TypeFileName(QFileDialog* dialog, const std::string& path)
+{
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(path));
+    QMetaObject::invokeMethod(dialog, "accept");
+}
+
+void OpenFromCommandLine(CPlayerDlg& dialog, const std::string& path)
+{
+    ASSERT_TRUE(dialog.InitMediaFramework(path.c_str()));
+    dialog.show();
+    ASSERT_TRUE(WaitFor([&] { return !dialog.HandOverPending(); }));
+    QCoreApplication::sendPostedEvents(&dialog, kOpenCommandLineEvent);
+}
+
+long long CurrentFrame(CPlayerDlg& dialog)
+{
+    std::int64_t frame = -1;
+    if (dialog.Playback() == nullptr || FAILED(dialog.Playback()->GetCurrentFrame(&frame))) {
+        return -1;
+    }
+    return frame;
+}
+
+int GraphState(CPlayerDlg& dialog)
+{
+    std::int32_t state = -1;
+    if (dialog.Playback() == nullptr) {
+        return -1;
+    }
+    dialog.Playback()->GetState(2000, &state);
+    return state;
+}
+
+}  // namespace wintest

@@ -1,0 +1,7 @@
+#pragma once
+// Which of the two renderer kinds this machine can show pictures with, asked once at start. The answer is
+// the renderer availability mask of the settings (settings/player_settings.h): bit 0 the built-in renderer
+// (appsink frames painted by the window), bit 1 the video overlay (a native X11 sink).
+
+// Needs GStreamer initialised and the Qt application created (the overlay exists only on X11).
+unsigned ProbeRenderers();
