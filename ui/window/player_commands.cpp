@@ -18,8 +18,7 @@ struct CommandRoute {
     void (CPlayerDlg::*handler)();
 };
 
-// OK and Cancel have no handler: Enter and Escape never close the window. The scene commands (Previous and
-// Next Scene) are not routed here yet: their buttons are enabled with the others but do nothing.
+// OK and Cancel have no handler: Enter and Escape never close the window.
 constexpr CommandRoute kCommandRoutes[] = {
     {IDOK, nullptr},
     {IDCANCEL, nullptr},
@@ -28,6 +27,8 @@ constexpr CommandRoute kCommandRoutes[] = {
     {IDC_PAUSE, &CPlayerDlg::OnPause},
     {IDC_FRAME_BACKWARD, &CPlayerDlg::OnFrameBackward},
     {IDC_FRAME_FORWARD, &CPlayerDlg::OnFrameForward},
+    {IDC_PREVIOUS_SCENE, &CPlayerDlg::OnPreviousScene},
+    {IDC_NEXT_SCENE, &CPlayerDlg::OnNextScene},
     {ID_FILE_OPEN, &CPlayerDlg::OnFileOpen},
     {ID_FILE_CLOSE, &CPlayerDlg::OnFileClose},
     {ID_APP_EXIT, &CPlayerDlg::OnExit},
@@ -43,6 +44,12 @@ bool CPlayerDlg::OnCommand(int id)
 {
     for (const CommandRoute& route : kCommandRoutes) {
         if (route.id == id) {
+            // While a scene scan runs the window is disabled and only closing it may act: any other command
+            // dispatched by the scan's pump (closing or opening a file above all) would pull the reader out
+            // from under the scan.
+            if (m_pProgress && id != ID_APP_EXIT) {
+                return true;
+            }
             if (route.handler != nullptr) {
                 (this->*route.handler)();
             }
@@ -99,6 +106,14 @@ void CPlayerDlg::closeEvent(QCloseEvent* event)
 void CPlayerDlg::OnExit()
 {
     ReleaseGraph();
+    // A scene scan still running means this close came through the popup's pump, with the scene command and
+    // the scan further up the stack: deleting the popup here would pull it out from under them. Cancelling
+    // ends the scan at its next poll; the command then deletes the popup and, finding the graph released,
+    // touches nothing else. Without an owner the scan shows no "Operation Cancelled" for a closing window.
+    if (m_pProgress) {
+        m_reader.SetOwner(nullptr);
+        m_pProgress->OnCancelClicked();
+    }
     // Ends the modal run with the OK result, past this window's own OK routing.
     QDialog::done(QDialog::Accepted);
 }

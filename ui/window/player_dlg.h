@@ -6,12 +6,13 @@
 // The class is split by job: set-up (player_dlg.cpp), start-up of the media framework and settings
 // (player_startup.cpp), command routing and window events (player_commands.cpp), layout and sizing
 // (player_layout.cpp), open and close (player_open.cpp), transport, slider and timer
-// (player_transport.cpp).
+// (player_transport.cpp), the scene commands (player_scenes.cpp).
 
 #include "avi/dv_avi_reader.h"
 #include "dvfilter/result_codes.h"
 #include "settings/player_settings.h"
 #include "ui/window/player_menu.h"
+#include "ui/dialogs/progress_popup.h"
 #include "ui/dialogs/scan_owner.h"
 
 #include <QDialog>
@@ -80,6 +81,11 @@ public:
     void ShowStoppedState();
     void DisableTransport();
 
+    // --- scenes: seek to the start of the scene before or after the current frame. The first use for a
+    // file indexes it and scans it for scene changes behind a progress popup.
+    void OnPreviousScene();
+    void OnNextScene();
+
     // --- layout
     void LayoutControls();
     void SizeWindowToVideo(int videoWidth, int videoHeight);
@@ -105,6 +111,8 @@ public:
     std::int32_t OverlayWidth() const { return m_nOverlayWidth; }
     std::int32_t OverlayHeight() const { return m_nOverlayHeight; }
     CDvAviReader& Reader() { return m_reader; }
+    // The popup of the scene scan running now, nullptr when none runs.
+    CProgressPopup* Progress() const { return m_pProgress.get(); }
 
 protected:
     bool event(QEvent* event) override;
@@ -130,6 +138,12 @@ private:
     void ResetPlaybackState();
     void PostCommandLineHandOver();
 
+    // Steps of the scene commands (player_scenes.cpp).
+    void StepToScene(bool next);
+    bool IndexSceneReader();
+    bool ScanForScenes();
+    void ShowSceneTics();
+
     // Helpers of the commands.
     bool UsableGraph() const;
     void StartPositionTimer();
@@ -153,6 +167,9 @@ private:
     CPlayerMenu m_menu;
     CDvAviReader m_reader;
     CWidgetScanOwner m_scanOwner;   // the window as owner of the scene scan's boxes
+    // The popup of a running scene scan. Only the scene command that made it deletes it: while it exists
+    // that command is further up the stack, inside the scan.
+    std::unique_ptr<CProgressPopup> m_pProgress;
 
     // Settings of the run and the renderer availability mask.
     PlayerSettings m_settings;
