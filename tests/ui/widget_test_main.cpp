@@ -1,4 +1,5 @@
-// Widgets need a QApplication; the Fusion style keeps control sizes the same on every machine.
+// Widget tests need a QApplication; the Fusion style keeps control sizes and slider geometry the same on
+// every machine.
 #include <QApplication>
 #include <QStyleFactory>
 #include <gtest/gtest.h>
