@@ -95,13 +95,29 @@ void CBufferValve::Attach(GstPad* pad, int allowance)
     m_pad = zv::RefObject(pad);
     m_allowance = allowance;
     m_released = false;
-    m_probeId = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &CBufferValve::OnBuffer, this, nullptr);
+    m_endOfStream = false;
+    // Events are watched too: a stream that ends before its first frame must not leave the builder waiting
+    // for pads that only a frame would create.
+    m_probeId = gst_pad_add_probe(pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                                  &CBufferValve::OnBuffer, this, nullptr);
 }
 
-GstPadProbeReturn CBufferValve::OnBuffer(GstPad* /*pad*/, GstPadProbeInfo* /*info*/, gpointer self)
+bool CBufferValve::EndOfStream()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_endOfStream;
+}
+
+GstPadProbeReturn CBufferValve::OnBuffer(GstPad* /*pad*/, GstPadProbeInfo* info, gpointer self)
 {
     auto* valve = static_cast<CBufferValve*>(self);
     std::unique_lock<std::mutex> lock(valve->m_mutex);
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
+        if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS) {
+            valve->m_endOfStream = true;
+        }
+        return GST_PAD_PROBE_OK;
+    }
     if (valve->m_allowance > 0) {
         --valve->m_allowance;
         return GST_PAD_PROBE_OK;

@@ -54,6 +54,8 @@ public:
 
     void Attach(GstPad* pad, int allowance);
     void Release();
+    // True once the end of the stream passed the valve: no further frame will come through it.
+    bool EndOfStream();
 
 private:
     static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
@@ -64,4 +66,5 @@ private:
     std::condition_variable m_changed;
     int m_allowance = 0;
     bool m_released = false;
+    bool m_endOfStream = false;
 };

@@ -589,7 +589,11 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
             m_discoveryValve.Attach(teeInput.get(), 1);
             m_dvSplitterGate.Attach(dvSplitter.get(), CPadGate::HoldAt::VideoPad);
             m_splitterGate.Release();
-            if (!m_dvSplitterGate.WaitHeld(kPadWait, [this] { return m_events.HasError(); })) {
+            if (!m_dvSplitterGate.WaitHeld(kPadWait,
+                                           [this] { return m_events.HasError() || m_discoveryValve.EndOfStream(); })) {
+                if (m_discoveryValve.EndOfStream()) {
+                    m_errorDetail = "The stream ends before its first DV frame.";
+                }
                 return Fail(E_FAIL, "Could not connect DV splitter to DV decoder");
             }
             hr = ConnectFilters(m_pGraph.get(), dvSplitter.get(), decoder.get());
