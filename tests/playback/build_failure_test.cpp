@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -114,6 +115,23 @@ TEST(BuildFailure, ATextFileNamedAviFailsAtTheSplitterWithGStreamersWords)
     EXPECT_TRUE(FAILED(BuildFile(graph, path)));
     EXPECT_STREQ(graph.m_szError, "Could not connect from source filter");
     EXPECT_FALSE(graph.ErrorDetail().empty());
+}
+
+// Headers intact, frames cut away: the DV splitter would never see a frame to make its pads from, so the
+// build must end at once rather than wait out its pad time-out.
+TEST(BuildFailure, AFileCutBeforeItsFirstFrameFailsAtOnce)
+{
+    std::ifstream in(pipeline_test::ClipPath(kSilent), std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string path = pipeline_test::TempPath("headers_only.avi");
+    std::ofstream(path, std::ios::binary) << data.substr(0, 3000);
+
+    CPlaybackGraph graph;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(FAILED(BuildFile(graph, path)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_STREQ(graph.m_szError, "Could not connect DV splitter to DV decoder");
+    EXPECT_EQ(graph.ErrorDetail(), "The stream ends before its first DV frame.");
 }
 
 TEST(BuildFailure, AFileThatCannotBeOpenedFailsAtTheSource)
