@@ -6,6 +6,7 @@
 #include "avi/array_growth.h"
 #include "avi/fourcc.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <unordered_set>
@@ -30,6 +31,8 @@ constexpr std::uint8_t kStandardIndex = 1;
 // OpenDML itself stacks one super index over standard indexes; one more level is allowed, no deeper.
 constexpr int kMaxSuperIndexLevels = 2;
 constexpr std::size_t kFrameOffsetStep = 750;
+// Index entries read per system call (64 KiB of super index entries at most).
+constexpr std::uint64_t kEntriesPerRead = 4096;
 // Frame numbers are 32-bit everywhere else (scene starts, the slider).
 constexpr std::size_t kMaxFrames = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 
@@ -156,40 +159,49 @@ bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int 
     if (type == kSuperIndex) {
         if (enclosingSuperIndexes >= kMaxSuperIndexLevels)
             return false;
-        std::vector<std::uint8_t> entries;
-        if (!ReadIndexEntries(walk, entriesStart, count, kSuperEntryBytes, entries))
-            return false;
-        for (std::size_t at = 0; at < entries.size(); at += kSuperEntryBytes) {
-            const auto chunk = static_cast<std::int64_t>(zv::LoadLe64(entries.data() + at));
+        return ReadIndexEntries(walk, entriesStart, count, kSuperEntryBytes, [&](const std::uint8_t* entry) {
+            const auto chunk = static_cast<std::int64_t>(zv::LoadLe64(entry));
             const std::int64_t nested = AddWrapping(chunk, 8);   // skip the ix## chunk header
-            if (SeekTo(fd, nested, SEEK_SET) == zv::kSeekFailed
-                || !ReadOpenDmlIndex(walk, nested, enclosingSuperIndexes + 1))
-                return false;
-        }
-        return true;
+            return SeekTo(fd, nested, SEEK_SET) != zv::kSeekFailed
+                && ReadOpenDmlIndex(walk, nested, enclosingSuperIndexes + 1);
+        });
     }
     if (type == kStandardIndex) {
         const auto base = static_cast<std::int64_t>(zv::LoadLe64(m_indexHeader.data() + 12));
-        std::vector<std::uint8_t> entries;
-        if (!ReadIndexEntries(walk, entriesStart, count, kStandardEntryBytes, entries)
-            || !ReserveFrameOffsets(count))
+        if (!ReserveFrameOffsets(count))
             return false;
-        for (std::size_t at = 0; at < entries.size(); at += kStandardEntryBytes)
-            m_frameOffsets.push_back(AddWrapping(base, zv::LoadLe32(entries.data() + at)));
-        return true;
+        return ReadIndexEntries(walk, entriesStart, count, kStandardEntryBytes, [&](const std::uint8_t* entry) {
+            m_frameOffsets.push_back(AddWrapping(base, zv::LoadLe32(entry)));
+            return true;
+        });
     }
     return true;
 }
 
-// Reads count entries of entryBytes each in one read, after checking they fit in the rest of the file.
+// Hands count entries of entryBytes each to visit, in order, after checking they all fit in the rest of the
+// file. They are read a block at a time at their own positions (visit may move the file position), so the
+// memory an index costs follows the entries kept, never the count or size a file claims. False as soon as a
+// read fails or visit returns false.
 bool CDvAviReader::ReadIndexEntries(const IndexWalk& walk, std::int64_t position, std::uint64_t count,
-                                    std::size_t entryBytes, std::vector<std::uint8_t>& entries)
+                                    std::size_t entryBytes, const std::function<bool(const std::uint8_t*)>& visit)
 {
     const std::uint64_t bytes = count * entryBytes;   // at most 2^32 x 16: no overflow in 64 bits
-    if (position > walk.fileSize || bytes > static_cast<std::uint64_t>(walk.fileSize - position))
+    if (position < 0 || position > walk.fileSize || bytes > static_cast<std::uint64_t>(walk.fileSize - position))
         return false;
-    entries.resize(static_cast<std::size_t>(bytes));
-    return ReadExact(m_fd.Get(), entries.data(), entries.size());
+    std::vector<std::uint8_t> block;
+    for (std::uint64_t done = 0; done < count;) {
+        const std::uint64_t entries = std::min<std::uint64_t>(count - done, kEntriesPerRead);
+        block.resize(static_cast<std::size_t>(entries * entryBytes));
+        const auto at = static_cast<std::int64_t>(static_cast<std::uint64_t>(position) + done * entryBytes);
+        if (!ReadExactAt(m_fd.Get(), block.data(), block.size(), at))
+            return false;
+        for (std::size_t offset = 0; offset < block.size(); offset += entryBytes) {
+            if (!visit(block.data() + offset))
+                return false;
+        }
+        done += entries;
+    }
+    return true;
 }
 
 // The idx1 chunk whose header is in the chunk header scratch. Failure policy: a read failure or a size
@@ -198,23 +210,21 @@ bool CDvAviReader::ReadLegacyIndex(const IndexWalk& walk)
 {
     const std::uint32_t size = zv::LoadLe32(m_chunkHeader.data() + 4);
     const std::int64_t position = SeekTo(m_fd.Get(), 0, SEEK_CUR);
-    std::vector<std::uint8_t> entries;
-    if (position == zv::kSeekFailed || !ReadIndexEntries(walk, position, size, 1, entries))
+    // The whole chunk, trailing bytes included, must be in the file.
+    if (position == zv::kSeekFailed || position > walk.fileSize || size > walk.fileSize - position)
         return false;
-    const std::size_t usable = entries.size() / kLegacyEntryBytes * kLegacyEntryBytes;
-    for (std::size_t at = 0; at < usable; at += kLegacyEntryBytes) {
-        const std::uint8_t* entry = entries.data() + at;
+    return ReadIndexEntries(walk, position, size / kLegacyEntryBytes, kLegacyEntryBytes, [&](const std::uint8_t* entry) {
         // Stream 0 is the video stream; its id ("00dc", "00db", ...) is learned from its first entry.
         if (m_nStreamChunkId == 0 && entry[0] == '0' && entry[1] == '0')
             m_nStreamChunkId = zv::LoadLe32(entry);
         if (m_nStreamChunkId == 0 || zv::LoadLe32(entry) != m_nStreamChunkId)
-            continue;
+            return true;
         if (!ReserveFrameOffsets(1))
             return false;
         const std::uint32_t dataStart = zv::LoadLe32(entry + 8) + 8u;   // 32-bit, as the entry stores it
         m_frameOffsets.push_back(dataStart);
-    }
-    return true;
+        return true;
+    });
 }
 
 // Writers count index offsets from different bases. Looks for the stream's chunk id in the seven words

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CDvAviReader {
@@ -68,7 +69,7 @@ private:
     bool ReadLegacyIndex(const IndexWalk& walk);
     bool CalibrateOffsets(std::int64_t base);
     bool ReadIndexEntries(const IndexWalk& walk, std::int64_t position, std::uint64_t count,
-                          std::size_t entryBytes, std::vector<std::uint8_t>& entries);
+                          std::size_t entryBytes, const std::function<bool(const std::uint8_t*)>& visit);
     bool ReserveFrameOffsets(std::size_t extra);
     void FindScenePacks(const std::uint8_t*& datePack, const std::uint8_t*& timePack) const;
 
@@ -86,3 +87,8 @@ private:
     std::vector<std::int64_t> m_frameOffsets;
     std::vector<std::int32_t> m_sceneStarts;
 };
+
+// Opens reader on path and builds its frame index, as the scene commands and the report do before reading
+// frames. On failure errno names the cause for the error box: the system's code when a system call failed,
+// else ENODATA (the file holds no usable index), never a stale code or the text for "no error".
+bool OpenAndIndex(CDvAviReader& reader, const char* path);

@@ -57,8 +57,7 @@ bool ReportFile::Open(const char* path, std::FILE* err)
         WriteRefusal(check, path, err);
         return false;
     }
-    errno = 0;
-    if (!m_reader.Open(path) || !m_reader.BuildIndex()) {
+    if (!OpenAndIndex(m_reader, path)) {
         std::fprintf(err, "%s\n", LastErrorMessage("Unable to index the AVI file").c_str());
         m_reader.Close();
         return false;

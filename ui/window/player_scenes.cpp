@@ -9,7 +9,6 @@
 #include "ui/controls/nice_slider_ctrl.h"
 #include "ui/window/message_box.h"
 
-#include <cerrno>
 
 void CPlayerDlg::OnPreviousScene()
 {
@@ -63,14 +62,8 @@ bool CPlayerDlg::IndexSceneReader()
     if (m_reader.IsOpen()) {
         return true;
     }
-    // A failed Open leaves its errno, and BuildIndex then fails at once without a handle: the box names the
-    // real cause. A damaged index sets no errno of its own, so it must not show a stale one, nor "Success".
-    errno = 0;
-    if (m_reader.Open(m_szPath) && m_reader.BuildIndex()) {
+    if (OpenAndIndex(m_reader, m_szPath)) {
         return true;
-    }
-    if (errno == 0) {
-        errno = ENODATA;
     }
     ShowLastErrorBox(this, "Unable to index the AVI file");
     m_reader.Close();
