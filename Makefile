@@ -4,7 +4,7 @@ SAMPLE ?= $(BUILD)/sample.avi
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -30,6 +30,11 @@ run: build $(SAMPLE)
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Fuzzes each target for FUZZ_SECONDS (default 60) with clang's libFuzzer, ASan and UBSan (build-fuzz/).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	for t in dv_frame avi_check avi_reader report_metadata; do sh fuzz/run.sh $$t $(FUZZ_SECONDS) || exit 1; done
 
 bench: build
 	bash bench/run.sh $(BUILD)

@@ -43,6 +43,13 @@ std::int64_t AddWrapping(std::int64_t a, std::int64_t b)
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
 }
 
+// True when count entries of entryBytes each, starting at position, lie within a file of fileSize bytes.
+bool EntriesFit(std::int64_t fileSize, std::int64_t position, std::uint64_t count, std::size_t entryBytes)
+{
+    const std::uint64_t bytes = count * entryBytes;   // at most 2^32 x 16: no overflow in 64 bits
+    return position >= 0 && position <= fileSize && bytes <= static_cast<std::uint64_t>(fileSize - position);
+}
+
 }  // namespace
 
 bool CDvAviReader::BuildIndex()
@@ -168,7 +175,8 @@ bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int 
     }
     if (type == kStandardIndex) {
         const auto base = static_cast<std::int64_t>(zv::LoadLe64(m_indexHeader.data() + 12));
-        if (!ReserveFrameOffsets(count))
+        // Room for the frames only once the file is known to hold all their entries.
+        if (!EntriesFit(walk.fileSize, entriesStart, count, kStandardEntryBytes) || !ReserveFrameOffsets(count))
             return false;
         return ReadIndexEntries(walk, entriesStart, count, kStandardEntryBytes, [&](const std::uint8_t* entry) {
             m_frameOffsets.push_back(AddWrapping(base, zv::LoadLe32(entry)));
@@ -185,8 +193,7 @@ bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int 
 bool CDvAviReader::ReadIndexEntries(const IndexWalk& walk, std::int64_t position, std::uint64_t count,
                                     std::size_t entryBytes, const std::function<bool(const std::uint8_t*)>& visit)
 {
-    const std::uint64_t bytes = count * entryBytes;   // at most 2^32 x 16: no overflow in 64 bits
-    if (position < 0 || position > walk.fileSize || bytes > static_cast<std::uint64_t>(walk.fileSize - position))
+    if (!EntriesFit(walk.fileSize, position, count, entryBytes))
         return false;
     std::vector<std::uint8_t> block;
     for (std::uint64_t done = 0; done < count;) {

@@ -47,6 +47,9 @@ GstBusSyncReply CGraphEvents::OnMessage(GstBus* /*bus*/, GstMessage* message, gp
     auto* events = static_cast<CGraphEvents*>(self);
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type != GST_MESSAGE_EOS && type != GST_MESSAGE_ERROR) {
+        // A sync handler that drops a message owns it: the bus does not unref it. Kept, every state change
+        // would hold a reference on its element and the pipeline would never be freed.
+        gst_message_unref(message);
         return GST_BUS_DROP;
     }
     std::lock_guard<std::mutex> lock(events->m_mutex);

@@ -25,6 +25,10 @@ CPlaybackGraph::~CPlaybackGraph()
     ReleaseGates();
     if (m_pEvent) {
         m_events.SetNotifyWindow(nullptr, 0);
+        // Messages hold a reference on the element that posted them, the pipeline's own included: left
+        // queued on the pipeline's bus they would keep the whole pipeline alive. Drop them, and every
+        // message the state changes below post.
+        gst_bus_set_flushing(m_pEvent.get(), TRUE);
     }
     if (m_pControl) {
         Stop();

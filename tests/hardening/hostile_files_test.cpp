@@ -1,0 +1,172 @@
+// Thousands of damaged files through everything that reads a file: each must end in a clear result or a
+// message, within bounded memory and time. Memory is the rise of the resident high-water mark over the
+// level before the case; cases whose claims the file really backs (sparse files of gigabytes) run in a
+// child process so their high-water mark is their own.
+
+#include "tests/hardening/case_runner.h"
+#include "tests/hardening/hostile_cases.h"
+#include "tests/hardening/resource_probe.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <unistd.h>
+
+namespace hardening {
+namespace {
+
+constexpr std::int64_t kMemoryBoundKiB = 64 * 1024;
+constexpr double kFileLevelSeconds = 10;
+constexpr double kHeavySeconds = 90;
+constexpr double kPlaybackSeconds = 45;
+
+struct Suite {
+    QTemporaryDir folder;
+    std::vector<HostileCase> cases;
+};
+
+Suite& TheSuite()
+{
+    static Suite* suite = [] {
+        auto* s = new Suite;
+        s->cases = HostileCases(s->folder.path().toStdString());
+        return s;
+    }();
+    return *suite;
+}
+
+std::string CasePath(const std::string& file)
+{
+    return TheSuite().folder.filePath(QString::fromStdString(file)).toStdString();
+}
+
+bool Expected(ExpectIndex expect, bool indexed)
+{
+    return expect == ExpectIndex::Any || (expect == ExpectIndex::Built) == indexed;
+}
+
+double Since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(HostileFiles, FileLevelReadersGiveAClearResultWithinBoundedMemoryAndTime)
+{
+    ASSERT_TRUE(ResetPeakMemory()) << "the kernel does not let the high-water mark be reset";
+    const std::string path = CasePath("case.avi");
+    int count = 0;
+    std::int64_t worstRise = 0;
+    std::string worstRiseCase;
+    double slowest = 0;
+    for (const HostileCase& c : TheSuite().cases) {
+        if (c.heavy)
+            continue;
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteHostileFile(path, c.make()));
+        FileLevelVerdict verdict;
+        const auto start = std::chrono::steady_clock::now();
+        const std::int64_t rise = PeakRiseKiB([&] { verdict = RunFileLevel(path); });
+        const double seconds = Since(start);
+        ++count;
+        EXPECT_TRUE(verdict.problems.empty()) << Describe(verdict);
+        EXPECT_TRUE(Expected(c.index, verdict.indexed)) << Describe(verdict);
+        EXPECT_LT(rise, kMemoryBoundKiB);
+        EXPECT_LT(seconds, kFileLevelSeconds);
+        if (rise > worstRise) {
+            worstRise = rise;
+            worstRiseCase = c.name;
+        }
+        slowest = std::max(slowest, seconds);
+    }
+    ::unlink(path.c_str());
+    std::printf("[hostile] %d file-level cases (check, reader, --metadata, --scenes); peak memory rise %lld KiB (%s); "
+                "slowest %.3f s\n", count, static_cast<long long>(worstRise), worstRiseCase.c_str(), slowest);
+    EXPECT_GT(count, 8000);
+}
+
+TEST(HostileFiles, LargeBackedClaimsStayWithinBoundedMemoryAndTime)
+{
+    const std::string path = CasePath("heavy.avi");
+    int count = 0;
+    for (const HostileCase& c : TheSuite().cases) {
+        if (!c.heavy)
+            continue;
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteHostileFile(path, c.make()));
+        const ChildOutcome outcome = RunInChild(
+            [&] {
+                const FileLevelVerdict verdict = RunFileLevel(path);
+                return std::string(verdict.problems.empty() && Expected(c.index, verdict.indexed) ? "ok " : "PROBLEM ")
+                    + Describe(verdict);
+            },
+            kHeavySeconds);
+        ++count;
+        std::printf("[hostile] heavy case %s: %.2f s, peak memory rise %lld KiB resident, %lld KiB address space: %s\n",
+                    c.name.c_str(), outcome.seconds, static_cast<long long>(outcome.peakRiseKiB),
+                    static_cast<long long>(outcome.peakVirtualRiseKiB), outcome.report.c_str());
+        EXPECT_TRUE(outcome.finished) << (outcome.timedOut ? "killed at the time limit" : "ended by a signal")
+                                      << " (signal " << outcome.signal << ")";
+        EXPECT_EQ(outcome.exitCode, 0);
+        EXPECT_EQ(outcome.report.compare(0, 3, "ok "), 0) << outcome.report;
+        EXPECT_GE(outcome.peakRiseKiB, 0);
+        EXPECT_LT(outcome.peakRiseKiB, kMemoryBoundKiB + c.declaredFramesKiB);
+        EXPECT_LT(outcome.peakVirtualRiseKiB, kMemoryBoundKiB + c.declaredFramesKiB);
+    }
+    ::unlink(path.c_str());
+    std::printf("[hostile] %d heavy cases in child processes\n", count);
+    EXPECT_GT(count, 0);
+}
+
+TEST(HostileFiles, PlaybackGraphBuildsOrFailsWithAMessageWithinBoundedMemoryAndTime)
+{
+    // The first graph loads GStreamer's plugins: that cost belongs to no case.
+    const std::string path = CasePath("play.avi");
+    ASSERT_TRUE(WriteHostileFile(path, TheSuite().cases.front().make()));
+    const PlaybackVerdict warmUp = RunPlayback(path);
+    ASSERT_EQ(warmUp.build, 0) << warmUp.message;
+
+    int count = 0;
+    std::int64_t worstRise = 0;
+    std::string worstRiseCase;
+    double slowest = 0;
+    std::string slowestCase;
+    for (const HostileCase& c : TheSuite().cases) {
+        if (!c.playback)
+            continue;
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteHostileFile(path, c.make()));
+        PlaybackVerdict verdict;
+        const std::int64_t rise = PeakRiseKiB([&] { verdict = RunPlayback(path); });
+        ++count;
+        std::string problems;
+        for (const std::string& p : verdict.problems)
+            problems += p + "; ";
+        EXPECT_TRUE(verdict.problems.empty()) << problems;
+        EXPECT_LT(rise, kMemoryBoundKiB);
+        EXPECT_LT(verdict.seconds, kPlaybackSeconds);
+        if (verdict.seconds > 2)
+            std::printf("[hostile] slow playback case %s: %.2f s, build 0x%08lx pause 0x%08lx seek 0x%08lx \"%s\"\n",
+                        c.name.c_str(), verdict.seconds, static_cast<unsigned long>(verdict.build),
+                        static_cast<unsigned long>(verdict.pause), static_cast<unsigned long>(verdict.seek),
+                        verdict.message.c_str());
+        if (rise > worstRise) {
+            worstRise = rise;
+            worstRiseCase = c.name;
+        }
+        if (verdict.seconds > slowest) {
+            slowest = verdict.seconds;
+            slowestCase = c.name;
+        }
+    }
+    ::unlink(path.c_str());
+    std::printf("[hostile] %d playback cases (BuildGraph, Pause, SeekToFrame(last)); peak memory rise %lld KiB (%s); "
+                "slowest %.2f s (%s)\n", count, static_cast<long long>(worstRise), worstRiseCase.c_str(), slowest,
+                slowestCase.c_str());
+    EXPECT_GT(count, 50);
+}
+
+}  // namespace
+}  // namespace hardening
