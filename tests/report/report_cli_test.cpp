@@ -13,10 +13,16 @@
 
 #include <QImage>
 
-#include "run_command.h"
+#include "tests/support/run_process.h"
 #include "tests/fixtures/camcorder_clip.h"
 
 namespace {
+
+ProcessResult RunZenkVuvaz(std::vector<std::string> args)
+{
+    args.insert(args.begin(), std::string(ZV_BUILD_DIR) + "/zenk-vuvaz");
+    return RunProcess(args);
+}
 
 using fixture::AviIndex;
 using fixture::AviLayout;
@@ -93,7 +99,7 @@ TEST_F(ReportCli, CheckNamesTheResultAndExitsWithIt)
         {text, "NotDvAvi", 4, "File is not a recognised DV AVI format:\r\n\r\n" + text + "\n"},
     };
     for (const Case& c : cases) {
-        const CommandResult r = RunZenkVuvaz({"--check", c.path});
+        const ProcessResult r = RunZenkVuvaz({"--check", c.path});
         EXPECT_EQ(r.status, c.status) << c.path;
         EXPECT_EQ(r.out, std::string(c.name) + "\n");
         EXPECT_EQ(r.err, c.err);
@@ -113,7 +119,7 @@ TEST_F(ReportCli, MetadataIsTheSameForEveryLayoutAndIndex)
     const fixture::ClipOptions reference = TwoScenes(DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1Absolute);
     std::string first;
     for (const Case& c : cases) {
-        const CommandResult r = RunZenkVuvaz({"--metadata", Write(c.name, TwoScenes(DvSystem::Pal625, c.layout, c.index))});
+        const ProcessResult r = RunZenkVuvaz({"--metadata", Write(c.name, TwoScenes(DvSystem::Pal625, c.layout, c.index))});
         ASSERT_EQ(r.status, 0) << c.name << r.err;
         EXPECT_EQ(r.err, "");
         if (first.empty())
@@ -143,7 +149,7 @@ TEST_F(ReportCli, MetadataIsTheSameForEveryLayoutAndIndex)
 TEST_F(ReportCli, DateFormatAndLineSystemShapeTheTexts)
 {
     const std::string ntsc = Write("ntsc.avi", TwoScenes(DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1Absolute));
-    const CommandResult monthFirst = RunZenkVuvaz({"--metadata", ntsc, "--date-format", "2"});
+    const ProcessResult monthFirst = RunZenkVuvaz({"--metadata", ntsc, "--date-format", "2"});
     ASSERT_EQ(monthFirst.status, 0) << monthFirst.err;
     const std::vector<std::string> lines = Lines(monthFirst.out);
     ASSERT_EQ(lines.size(), 101u);
@@ -153,7 +159,7 @@ TEST_F(ReportCli, DateFormatAndLineSystemShapeTheTexts)
     f = Fields(lines[31]);
     EXPECT_EQ(f[12], "00:00:01;00");
 
-    const CommandResult dayFirst = RunZenkVuvaz({"--metadata", ntsc, "--date-format", "1"});
+    const ProcessResult dayFirst = RunZenkVuvaz({"--metadata", ntsc, "--date-format", "1"});
     EXPECT_EQ(Fields(Lines(dayFirst.out)[1])[3], "24/12/03");
 }
 
@@ -161,7 +167,7 @@ TEST_F(ReportCli, ScenesListEachRecordingRun)
 {
     fixture::ClipOptions o = TwoScenes(DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::OpenDml);
     o.scenes.push_back({{2004, 1, 2, 8, 15, 4}, 30});  // four seconds after the second scene began: a new run
-    const CommandResult r = RunZenkVuvaz({"--scenes", Write("three.avi", o)});
+    const ProcessResult r = RunZenkVuvaz({"--scenes", Write("three.avi", o)});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "scene\tframe\trec_date\trec_time\n"
                      "1\t0\t24/12/03\t23:59:58\n"
@@ -180,7 +186,7 @@ TEST_F(ReportCli, StripIsThePaintedImageOfOneFrame)
         std::vector<std::string> args = {"--strip", c.file, "--frame", "42", "--output", out};
         if (c.half)
             args.push_back("--half");
-        const CommandResult r = RunZenkVuvaz(args);
+        const ProcessResult r = RunZenkVuvaz(args);
         ASSERT_EQ(r.status, 0) << r.err;
         const QImage image(QString::fromStdString(out));
         ASSERT_EQ(image.width(), c.width);
@@ -196,7 +202,7 @@ TEST_F(ReportCli, StripIsThePaintedImageOfOneFrame)
         EXPECT_GT(blue, 5) << c.width;
         std::remove(out.c_str());
     }
-    const CommandResult outside = RunZenkVuvaz({"--strip", pal, "--frame", "100", "--output", s_dir + "/x.png"});
+    const ProcessResult outside = RunZenkVuvaz({"--strip", pal, "--frame", "100", "--output", s_dir + "/x.png"});
     EXPECT_EQ(outside.status, 1);
     EXPECT_EQ(outside.err, "Frame 100 is outside the file (0 to 99)\n");
     EXPECT_NE(access((s_dir + "/x.png").c_str(), F_OK), 0);
@@ -211,7 +217,7 @@ TEST_F(ReportCli, DamagedFilesGetAMessageAndStatusOne)
     // Headers intact but the index gone: the check accepts the file, indexing refuses it.
     const std::string headersOnly = s_dir + "/headers.avi";
     std::ofstream(headersOnly, std::ios::binary) << bytes.substr(0, 4096);
-    CommandResult r = RunZenkVuvaz({"--metadata", headersOnly});
+    ProcessResult r = RunZenkVuvaz({"--metadata", headersOnly});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Unable to index the AVI file\n\nNo data available\n");
@@ -237,12 +243,12 @@ TEST_F(ReportCli, UsageErrorsExitWith64)
         {"--strip", "a.avi", "--frame", "1x", "--output", "x.png"},
     };
     for (const auto& args : misuse) {
-        const CommandResult r = RunZenkVuvaz(args);
+        const ProcessResult r = RunZenkVuvaz(args);
         EXPECT_EQ(r.status, 64) << args[0];
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("Usage:"), std::string::npos);
     }
-    const CommandResult version = RunZenkVuvaz({"--version"});
+    const ProcessResult version = RunZenkVuvaz({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "Zenk Vuvaz 1.4.0\n");
 }
