@@ -4,7 +4,7 @@ SAMPLE ?= $(BUILD)/sample.avi
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench fuzz clean
+.PHONY: deps configure build run test test-sanitized bench fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -31,6 +31,14 @@ run: build $(SAMPLE)
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/); CI runs it
+# after `make test`.
+SANITIZED_BUILD ?= build-asan
+test-sanitized: deps
+	cmake -S . -B $(SANITIZED_BUILD) -G Ninja -DZV_SANITIZE=ON -DZV_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(SANITIZED_BUILD) -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(SANITIZED_BUILD) --output-on-failure -j $(JOBS)
+
 # Fuzzes each target for FUZZ_SECONDS (default 60) with clang's libFuzzer, ASan and UBSan (build-fuzz/).
 FUZZ_SECONDS ?= 60
 fuzz: deps
@@ -40,4 +48,4 @@ bench: build
 	bash bench/run.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZED_BUILD)

@@ -1,11 +1,16 @@
-// Arbitrary file heads through the open command's gate and the first-stream facts read beside it.
+// Arbitrary file heads through the open command's gate, the first-stream facts read beside it, and the
+// index-claims check that stands before the playback pipeline.
 
 #include "avi/dv_avi_check.h"
+#include "avi/file_io.h"
+#include "avi/index_claims.h"
 #include "avi/stream_info.h"
 #include "fuzz/memory_file.h"
 
 #include <cstdint>
 #include <cstdlib>
+
+#include <fcntl.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -23,6 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FirstStreamInfo info;
     const bool read = ReadFirstStreamInfo(file.Path(), info);
     if (read != (size >= 164))
+        std::abort();
+
+    const zv::UniqueFd fd(::open(file.Path(), O_RDONLY | O_CLOEXEC));
+    const IndexClaimsVerdict claims = CheckIndexClaims(fd.Get());
+    // An overclaiming index is a chunk inside the file whose bytes are fewer than its entries need.
+    if (!claims.fits
+        && (claims.chunk < 0 || static_cast<std::uint64_t>(claims.chunk) >= size || claims.bytes < 0
+            || claims.entries == 0
+            || static_cast<std::uint64_t>(claims.bytes) >= static_cast<std::uint64_t>(claims.entries) * 65535 * 4))
         std::abort();
     return 0;
 }

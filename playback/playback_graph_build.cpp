@@ -4,6 +4,7 @@
 #include "playback/playback_graph.h"
 
 #include "avi/file_io.h"
+#include "avi/index_claims.h"
 #include "avi/stream_info.h"
 #include "dvfilter/gst_dv_metadata_filter.h"
 #include "playback/appsink_renderer.h"
@@ -456,9 +457,17 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     }
     g_object_set(reader.get(), "location", path, nullptr);
     // The reader opens the file only when the pipeline starts; find out now whether it can.
-    if (!zv::UniqueFd(::open(path, O_RDONLY | O_CLOEXEC))) {
+    const zv::UniqueFd file(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!file) {
         m_errorDetail = std::strerror(errno);
         return Fail(E_FAIL, "Could not add source filter");
+    }
+    // The splitter reserves its index tables from the counts the file claims; an index claiming more
+    // entries than it holds would have it reserve gigabytes, or abort when it cannot.
+    const IndexClaimsVerdict claims = CheckIndexClaims(file.Get());
+    if (!claims.fits) {
+        m_errorDetail = DescribeIndexClaims(claims);
+        return Fail(E_FAIL, "Could not connect from source filter");
     }
 
     // 9: the frame duration from the stream header (a missing one is looked for again in the caps).

@@ -79,15 +79,15 @@ TEST(Abuse, TwoHundredFilesInARowLeakNoDescriptorsThreadsOrMemory)
         if (n + 1 == kWarmUp) {
             descriptorsAfterWarmUp = OpenDescriptorCount();
             threadsAfterWarmUp = SettledThreadCount(0);
-            residentAfterWarmUp = ResidentKiB();
+            residentAfterWarmUp = MemoryInUseKiB();
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const int descriptors = OpenDescriptorCount();
     const int threads = SettledThreadCount(threadsAfterWarmUp);
-    const std::int64_t resident = ResidentKiB();
+    const std::int64_t resident = MemoryInUseKiB();
     std::printf("[abuse] %d files (%d built, %d refused) in %.1f s; descriptors %d -> %d, threads %d -> %d, "
-                "resident %lld -> %lld KiB\n", kFiles, built, refused, seconds, descriptorsAfterWarmUp, descriptors,
+                "memory in use %lld -> %lld KiB\n", kFiles, built, refused, seconds, descriptorsAfterWarmUp, descriptors,
                 threadsAfterWarmUp, threads, static_cast<long long>(residentAfterWarmUp), static_cast<long long>(resident));
     EXPECT_GE(built, goodOpens);
     EXPECT_EQ(descriptors, descriptorsAfterWarmUp);

@@ -171,6 +171,7 @@ PlaybackVerdict RunPlayback(const std::string& path)
         verdict.build = graph->BuildGraph(path.c_str(), 2, 2, 1, 700, 100);
         auto failed = [&](const char* step, HRESULT hr) {
             verdict.message = graph->m_szError;
+            verdict.detail = graph->ErrorDetail();
             if (verdict.message.empty())
                 verdict.problems.push_back(std::string(step) + " failed (0x" + std::to_string(hr) + ") without a message");
         };

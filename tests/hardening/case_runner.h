@@ -32,6 +32,7 @@ struct PlaybackVerdict {
     long seek = 0;
     std::int64_t frames = -1;
     std::string message;   // m_szError of the first failure
+    std::string detail;    // the graph's ErrorDetail() after that failure
     double seconds = 0;
     std::vector<std::string> problems;
 };

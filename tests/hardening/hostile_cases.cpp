@@ -218,14 +218,18 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
 
     // Entry counts whose product with the entry size overflows 32 bits, and entry sizes that make no sense.
     // Run in children: a reservation for the count claimed would show in their address space.
-    const std::uint32_t counts[] = {0, 0x10000000u, 0x10000001u, 0x20000000u, 0x80000000u, 0xFFFFFFFFu};
+    // All go through the playback graph too, which must refuse the overclaiming ones before its splitter
+    // reserves tables for them.
+    const std::uint32_t counts[] = {0, 0x10000000u, 0x10000001u, 0x20000000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu};
     for (std::uint32_t count : counts) {
         const ExpectIndex expect = ExpectIndex::Refused;
-        AddField(cases, odml, "indx-count", odml->layout.superIndex + 8 + 4, count, count == 0x10000000u, expect, true);
-        AddField(cases, odml, "ix0-count", odml->layout.standardIndexes.front() + 8 + 4, count, count == 0x20000000u,
+        AddField(cases, odml, "indx-count", odml->layout.superIndex + 8 + 4, count, true, expect, true);
+        AddField(cases, odml, "ix0-count", odml->layout.standardIndexes.front() + 8 + 4, count, true,
                  count == 0 ? ExpectIndex::Any : expect, true);
-        AddField(cases, odml, "ix-last-count", odml->layout.standardIndexes.back() + 8 + 4, count, false,
+        AddField(cases, odml, "ix-last-count", odml->layout.standardIndexes.back() + 8 + 4, count, true,
                  count == 0 ? ExpectIndex::Any : expect, true);
+        for (std::size_t k = cases.size() - 3; k < cases.size(); ++k)
+            cases[k].overclaims = count != 0;
     }
     for (std::uint16_t longs : {std::uint16_t{0}, std::uint16_t{1}, std::uint16_t{0xFFFF}}) {
         cases.push_back({odml->name + "/indx-longs-per-entry=" + Hex(longs), [odml, longs] {

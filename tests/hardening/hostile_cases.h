@@ -34,6 +34,9 @@ struct HostileCase {
     // Memory the file may rightly cost beyond the common bound: the frame index holds 8 bytes for every frame
     // the file's index declares, however many that is.
     std::int64_t declaredFramesKiB = 0;
+    // An index claims more entries than its chunk holds: the playback graph must refuse the file before its
+    // splitter sizes tables from the claim.
+    bool overclaims = false;
 };
 
 // A valid file the cases start from, with the positions of everything in it.

@@ -145,6 +145,11 @@ TEST(HostileFiles, PlaybackGraphBuildsOrFailsWithAMessageWithinBoundedMemoryAndT
         for (const std::string& p : verdict.problems)
             problems += p + "; ";
         EXPECT_TRUE(verdict.problems.empty()) << problems;
+        if (c.overclaims) {
+            EXPECT_NE(verdict.build, 0);
+            EXPECT_EQ(verdict.message, "Could not connect from source filter");
+            EXPECT_NE(verdict.detail.find(" entries; its chunk holds "), std::string::npos) << verdict.detail;
+        }
         EXPECT_LT(rise, kMemoryBoundKiB);
         EXPECT_LT(verdict.seconds, kPlaybackSeconds);
         if (verdict.seconds > 2)

@@ -12,6 +12,18 @@
 #include <cstring>
 #include <fstream>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ZV_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZV_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if ZV_ADDRESS_SANITIZER
+// The sanitizer runtime's own count of live heap bytes (GCC ships no header declaring it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 namespace hardening {
 
 namespace {
@@ -71,6 +83,15 @@ std::int64_t ResidentKiB() { return StatusField("VmRSS"); }
 std::int64_t PeakResidentKiB() { return StatusField("VmHWM"); }
 std::int64_t VirtualKiB() { return StatusField("VmSize"); }
 std::int64_t PeakVirtualKiB() { return StatusField("VmPeak"); }
+
+std::int64_t MemoryInUseKiB()
+{
+#if ZV_ADDRESS_SANITIZER
+    return static_cast<std::int64_t>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    return ResidentKiB();
+#endif
+}
 
 std::int64_t PeakRiseKiB(const std::function<void()>& body)
 {

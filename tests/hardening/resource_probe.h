@@ -18,6 +18,10 @@ std::int64_t PeakResidentKiB();
 std::int64_t VirtualKiB();
 std::int64_t PeakVirtualKiB();
 
+// Memory the process holds, in KiB, for growth checks over many runs: the resident set; under AddressSanitizer,
+// whose quarantine and shadow swell the resident set with memory already freed, the live heap it counts.
+std::int64_t MemoryInUseKiB();
+
 // Runs `body`, returning how far resident memory rose above its level at the start, in KiB.
 std::int64_t PeakRiseKiB(const std::function<void()>& body);
 

@@ -1,0 +1,150 @@
+// The index-claims check that stands before the playback pipeline: intact files pass, and an OpenDML
+// index claiming more entries than its chunk (or the file) holds is named, wherever it sits.
+#include "avi/file_io.h"
+#include "avi/index_claims.h"
+#include "avi_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+#include <string>
+
+using namespace avitest;
+
+namespace {
+
+IndexClaimsVerdict Check(const TempDir& dir, const Bytes& bytes)
+{
+    const zv::UniqueFd fd(::open(dir.Write("claims.avi", bytes).c_str(), O_RDONLY | O_CLOEXEC));
+    EXPECT_TRUE(fd.Valid());
+    return CheckIndexClaims(fd.Get());
+}
+
+AviFile OpenDmlFile(int ixChunks)
+{
+    AviOptions options;
+    options.frames = SmallFrames(6, 14);
+    options.index = IndexKind::OpenDml;
+    options.ixChunks = ixChunks;
+    return BuildAvi(options);
+}
+
+// A header list holding `junk` empty chunks, then one stream list with an odd-sized name chunk (padded)
+// and an indx chunk whose size field says indxBytes and whose header claims `entries` 16-byte entries; the
+// file ends entryBytes after that header.
+Bytes HandMadeHeader(int junk, std::uint32_t indxBytes, std::uint32_t entries, std::size_t entryBytes)
+{
+    Bytes strl;
+    PutCode(strl, "strl");
+    PutCode(strl, "strn");
+    Put32(strl, 5);
+    for (char c : std::string("clip\0\0", 6))   // five bytes and the pad byte
+        strl.push_back(static_cast<std::uint8_t>(c));
+    PutCode(strl, "indx");
+    Put32(strl, indxBytes);
+    Put16(strl, 4);   // longs per entry
+    strl.push_back(0);
+    strl.push_back(0);   // an index of indexes
+    Put32(strl, entries);
+    PutCode(strl, "00dc");
+    for (int i = 0; i < 12; ++i)
+        strl.push_back(0);
+
+    Bytes hdrl;
+    PutCode(hdrl, "hdrl");
+    for (int i = 0; i < junk; ++i) {
+        PutCode(hdrl, "JUNK");
+        Put32(hdrl, 0);
+    }
+    PutCode(hdrl, "LIST");
+    Put32(hdrl, static_cast<std::uint32_t>(strl.size() + entryBytes));
+    hdrl.insert(hdrl.end(), strl.begin(), strl.end());
+
+    Bytes file;
+    PutCode(file, "RIFF");
+    Put32(file, 0);
+    PutCode(file, "AVI ");
+    PutCode(file, "LIST");
+    Put32(file, static_cast<std::uint32_t>(hdrl.size() + entryBytes));
+    file.insert(file.end(), hdrl.begin(), hdrl.end());
+    file.resize(file.size() + entryBytes, 0);
+    return file;
+}
+
+TEST(IndexClaims, IntactFilesOfEveryIndexKindFit)
+{
+    TempDir dir;
+    for (IndexKind kind : {IndexKind::None, IndexKind::Idx1Absolute, IndexKind::OpenDml, IndexKind::OpenDmlAndIdx1}) {
+        AviOptions options;
+        options.frames = SmallFrames(6, 14);
+        options.index = kind;
+        options.ixChunks = 3;
+        EXPECT_TRUE(Check(dir, BuildAvi(options).bytes).fits) << static_cast<int>(kind);
+    }
+    EXPECT_TRUE(Check(dir, Bytes{}).fits);   // nothing to claim anything: the file check speaks for it
+    EXPECT_TRUE(Check(dir, Bytes(11, 0)).fits);
+}
+
+TEST(IndexClaims, NamesAnIndexClaimingOneEntryTooManyAndPassesTheExactCount)
+{
+    TempDir dir;
+    const AviFile file = OpenDmlFile(3);
+    const auto superChunk = static_cast<std::int64_t>(file.indxData - 8);
+    const std::uint32_t superBytes = file.bytes[file.indxData - 4] | file.bytes[file.indxData - 3] << 8;
+    const std::uint32_t superHolds = (superBytes - 24) / 16;
+
+    Bytes exact = file.bytes;
+    Patch32(exact, file.indxData + 4, superHolds);
+    EXPECT_TRUE(Check(dir, exact).fits);
+
+    Bytes over = file.bytes;
+    Patch32(over, file.indxData + 4, superHolds + 1);
+    IndexClaimsVerdict verdict = Check(dir, over);
+    EXPECT_FALSE(verdict.fits);
+    EXPECT_EQ(verdict.chunk, superChunk);
+    EXPECT_EQ(verdict.entries, superHolds + 1);
+    EXPECT_EQ(verdict.bytes, superBytes - 24);
+    EXPECT_EQ(DescribeIndexClaims(verdict), "The OpenDML index at byte " + std::to_string(superChunk) + " claims "
+                                                + std::to_string(superHolds + 1) + " entries; its chunk holds "
+                                                + std::to_string(superBytes - 24) + " bytes.");
+
+    // A standard index the super index points at, and the 32-bit product of a huge count.
+    for (std::uint32_t count : {3u, 0x20000000u, 0xFFFFFFFFu}) {
+        Bytes ix = file.bytes;
+        const std::size_t last = file.ixChunks.back();
+        Patch32(ix, last + 8 + 4, count);
+        verdict = Check(dir, ix);
+        EXPECT_FALSE(verdict.fits) << count;
+        EXPECT_EQ(verdict.chunk, static_cast<std::int64_t>(last)) << count;
+        EXPECT_EQ(verdict.entries, count);
+    }
+}
+
+TEST(IndexClaims, IndexesOutsideTheFileClaimNothingButTheFileBoundsAChunkSize)
+{
+    TempDir dir;
+    const AviFile file = OpenDmlFile(2);
+    Bytes away = file.bytes;
+    Patch64(away, file.indxData + 24, file.bytes.size() + 4096);   // first entry: past the end
+    Patch64(away, file.indxData + 24 + 16, ~0ull);
+    EXPECT_TRUE(Check(dir, away).fits);
+
+    // The chunk says 4 GiB, the file holds 24 + 64 bytes after the header: four entries fit, five do not.
+    EXPECT_TRUE(Check(dir, HandMadeHeader(0, 0xFFFFFFFFu, 4, 64)).fits);
+    const IndexClaimsVerdict verdict = Check(dir, HandMadeHeader(0, 0xFFFFFFFFu, 5, 64));
+    EXPECT_FALSE(verdict.fits);
+    EXPECT_EQ(verdict.bytes, 64);
+}
+
+TEST(IndexClaims, FindsTheStreamListBehindAHundredThousandEmptyChunksAndAPaddedOddChunk)
+{
+    TempDir dir;
+    EXPECT_TRUE(Check(dir, HandMadeHeader(100000, 24 + 32, 2, 32)).fits);
+    const IndexClaimsVerdict verdict = Check(dir, HandMadeHeader(100000, 24 + 32, 0x10000000u, 32));
+    EXPECT_FALSE(verdict.fits);
+    EXPECT_EQ(verdict.chunk, 12 + 12 + 100000 * 8 + 12 + 14);
+    EXPECT_EQ(verdict.bytes, 32);
+}
+
+}  // namespace
