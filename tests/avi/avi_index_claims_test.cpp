@@ -135,6 +135,8 @@ TEST(IndexClaims, IndexesOutsideTheFileClaimNothingButTheFileBoundsAChunkSize)
     const IndexClaimsVerdict verdict = Check(dir, HandMadeHeader(0, 0xFFFFFFFFu, 5, 64));
     EXPECT_FALSE(verdict.fits);
     EXPECT_EQ(verdict.bytes, 64);
+    // A chunk too small for its own 24-byte header is no index at all, whatever it claims.
+    EXPECT_TRUE(Check(dir, HandMadeHeader(0, 20, 0x10000000u, 64)).fits);
 }
 
 TEST(IndexClaims, FindsTheStreamListBehindAHundredThousandEmptyChunksAndAPaddedOddChunk)
