@@ -58,7 +58,7 @@ TEST(Abuse, TwoHundredFilesInARowLeakNoDescriptorsThreadsOrMemory)
     int goodOpens = 0;
     int descriptorsAfterWarmUp = 0;
     int threadsAfterWarmUp = 0;
-    std::int64_t residentAfterWarmUp = 0;
+    std::int64_t memoryAfterWarmUp = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int n = 0; n < kFiles; ++n) {
         const auto& [path, isGood] = files[n % std::size(files)];
@@ -79,20 +79,20 @@ TEST(Abuse, TwoHundredFilesInARowLeakNoDescriptorsThreadsOrMemory)
         if (n + 1 == kWarmUp) {
             descriptorsAfterWarmUp = OpenDescriptorCount();
             threadsAfterWarmUp = SettledThreadCount(0);
-            residentAfterWarmUp = MemoryInUseKiB();
+            memoryAfterWarmUp = MemoryInUseKiB();
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const int descriptors = OpenDescriptorCount();
     const int threads = SettledThreadCount(threadsAfterWarmUp);
-    const std::int64_t resident = MemoryInUseKiB();
+    const std::int64_t memory = MemoryInUseKiB();
     std::printf("[abuse] %d files (%d built, %d refused) in %.1f s; descriptors %d -> %d, threads %d -> %d, "
                 "memory in use %lld -> %lld KiB\n", kFiles, built, refused, seconds, descriptorsAfterWarmUp, descriptors,
-                threadsAfterWarmUp, threads, static_cast<long long>(residentAfterWarmUp), static_cast<long long>(resident));
+                threadsAfterWarmUp, threads, static_cast<long long>(memoryAfterWarmUp), static_cast<long long>(memory));
     EXPECT_GE(built, goodOpens);
     EXPECT_EQ(descriptors, descriptorsAfterWarmUp);
     EXPECT_LE(threads, threadsAfterWarmUp);
-    EXPECT_LT(resident - residentAfterWarmUp, kMemoryGrowthKiB);
+    EXPECT_LT(memory - memoryAfterWarmUp, kMemoryGrowthKiB);
 }
 
 }  // namespace
