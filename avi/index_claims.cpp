@@ -69,7 +69,7 @@ bool ClaimFits(Walk& walk, std::int64_t chunk, std::uint32_t chunkSize, const st
     const std::int64_t inFile = walk.fileSize - (chunk + 8);
     const std::int64_t bytes = std::min<std::int64_t>(chunkSize, inFile) - kIndexHeaderBytes;
     if (bytes < 0 || entries * entryBytes <= static_cast<std::uint64_t>(bytes))
-        return true;   // (a chunk too small for its own header is refused whole, claims and all)
+        return true;   // (the splitter refuses a chunk too small for its own header, claims and all)
     walk.verdict = {false, chunk, entries, bytes};
     return false;
 }
