@@ -84,3 +84,13 @@ bool CGraphEvents::GetEvent(long& code)
     code = GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS ? EC_COMPLETE : EC_ERRORABORT;
     return true;
 }
+
+void CGraphEvents::DiscardEndOfStream()
+{
+    while (m_bus) {
+        zv::MessagePtr message(gst_bus_pop_filtered(m_bus.get(), GST_MESSAGE_EOS));
+        if (!message) {
+            return;
+        }
+    }
+}

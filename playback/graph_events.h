@@ -34,6 +34,9 @@ public:
 
     // Pops the next queued event without waiting: true with its code, false when none is queued.
     bool GetEvent(long& code);
+    // Drops the end-of-stream messages already waiting: while the end of one stream is being handled, its
+    // sinks can report it again, and that is not a second end.
+    void DiscardEndOfStream();
 
 private:
     static GstBusSyncReply OnMessage(GstBus* bus, GstMessage* message, gpointer self);

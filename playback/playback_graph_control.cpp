@@ -240,6 +240,7 @@ bool CPlaybackGraph::HandleGraphEvents()
         if (code == EC_COMPLETE || code == EC_USERABORT || code == EC_ERRORABORT) {
             Pause();
             RefreshFrame();
+            m_events.DiscardEndOfStream();
             return true;
         }
     }
