@@ -1,6 +1,9 @@
 #include "playback/element_factory.h"
 
 #include "dvfilter/gst_dv_metadata_filter.h"
+#include "playback/element_packages.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -10,6 +13,13 @@ IElementFactory* g_factory = nullptr;
 
 zv::GstPtr<GstElement> CGstElementFactory::Make(const char* factoryName)
 {
+    // Only listed elements: the list is what the install script is checked against and what names the
+    // package of a missing element, so an element left out of it fails the first test that makes it.
+    if (factoryName == nullptr || !IsProgramElement(factoryName)) {
+        std::fprintf(stderr, "The GStreamer element \"%s\" is not in the program's list of elements.\n",
+                     factoryName != nullptr ? factoryName : "(none)");
+        return {};
+    }
     RegisterDvMetadataFilter();
     return zv::AdoptObject(gst_element_factory_make(factoryName, nullptr));
 }

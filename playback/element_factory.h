@@ -14,7 +14,8 @@ public:
     virtual zv::GstPtr<GstElement> Make(const char* factoryName) = 0;
 };
 
-// The installed GStreamer plugins (and the program's own statically registered element).
+// The installed GStreamer plugins (and the program's own statically registered element), for the names
+// the program's list of elements holds (playback/element_packages.h); any other name is refused.
 class CGstElementFactory : public IElementFactory {
 public:
     zv::GstPtr<GstElement> Make(const char* factoryName) override;

@@ -62,7 +62,8 @@ public:
     // The sink audio goes to: "autoaudiosink" unless set (a headless export uses "fakesink"). Before
     // BuildGraph only.
     void SetAudioSinkFactory(const char* factoryName) { m_audioSinkFactory = factoryName; }
-    // What GStreamer said about the last failure (an error on the bus), empty when it said nothing.
+    // What the last failure was about: the element that could not be made and the package it comes from,
+    // or what GStreamer said (an error on the bus); empty when there is nothing to add.
     const std::string& ErrorDetail() const { return m_errorDetail; }
 
     // Set by the creator before building.
@@ -89,6 +90,8 @@ public:
 
 private:
     HRESULT Fail(HRESULT hr, const char* message);
+    // An element from the factory; when it cannot be made, the detail names it and its package.
+    zv::GstPtr<GstElement> MakeElement(const char* factory);
     HRESULT AddNamed(GstElement* element, const char* name);
     HRESULT MakeAndAdd(const char* factory, const char* name, zv::GstPtr<GstElement>& element,
                        const char* createMessage, const char* addMessage);

@@ -8,7 +8,9 @@
 #include "avi/stream_info.h"
 #include "dvfilter/gst_dv_metadata_filter.h"
 #include "playback/appsink_renderer.h"
+#include "playback/audio_output_notice.h"
 #include "playback/element_factory.h"
+#include "playback/element_packages.h"
 #include "playback/overlay_renderer.h"
 #include "playback/stream_subtype.h"
 
@@ -104,6 +106,16 @@ HRESULT CPlaybackGraph::Fail(HRESULT hr, const char* message)
     return hr;
 }
 
+zv::GstPtr<GstElement> CPlaybackGraph::MakeElement(const char* factory)
+{
+    zv::GstPtr<GstElement> element = ElementFactory().Make(factory);
+    if (!element && m_errorDetail.empty()) {
+        // The step's message says what failed; the detail says what to install.
+        m_errorDetail = MissingElementText(factory);
+    }
+    return element;
+}
+
 HRESULT CPlaybackGraph::AddNamed(GstElement* element, const char* name)
 {
     if (!m_pGraph || element == nullptr) {
@@ -133,7 +145,7 @@ HRESULT CPlaybackGraph::AddNamed(GstElement* element, const char* name)
 HRESULT CPlaybackGraph::MakeAndAdd(const char* factory, const char* name, zv::GstPtr<GstElement>& element,
                                    const char* createMessage, const char* addMessage)
 {
-    element = ElementFactory().Make(factory);
+    element = MakeElement(factory);
     if (!element) {
         return Fail(E_FAIL, createMessage);
     }
@@ -217,7 +229,7 @@ HRESULT CPlaybackGraph::ConnectPinToFilter(GstPipeline* graph, GstPad* outputPin
     const zv::GstPtr<GstPadTemplate> templ = zv::AdoptObject(gst_pad_get_pad_template(outputPin));
     const bool needsQueue = templ && GST_PAD_TEMPLATE_PRESENCE(templ.get()) != GST_PAD_ALWAYS;
     if (needsQueue) {
-        queue = ElementFactory().Make("queue");
+        queue = MakeElement("queue");
         if (!queue || !gst_bin_add(GST_BIN(graph), queue.get())) {
             return E_FAIL;
         }
@@ -281,7 +293,7 @@ HRESULT CPlaybackGraph::RenderAudio(GstPad* outputPin)
     const char* chain[] = {"audioconvert", "audioresample", m_audioSinkFactory.c_str()};
     std::vector<zv::GstPtr<GstElement>> elements;
     for (const char* factory : chain) {
-        zv::GstPtr<GstElement> element = ElementFactory().Make(factory);
+        zv::GstPtr<GstElement> element = MakeElement(factory);
         if (!element) {
             return E_FAIL;
         }
@@ -301,12 +313,13 @@ HRESULT CPlaybackGraph::RenderAudio(GstPad* outputPin)
     for (auto& element : elements) {
         gst_element_sync_state_with_parent(element.get());
     }
+    ReportMissingAudioOutput(elements.back().get());
     return ConnectPinToFilter(m_pGraph.get(), outputPin, elements.front().get());
 }
 
 HRESULT CPlaybackGraph::AddVideoRenderer(std::int32_t kind, zv::GstPtr<GstElement>& renderer)
 {
-    zv::GstPtr<GstElement> bin = ElementFactory().Make("bin");
+    zv::GstPtr<GstElement> bin = MakeElement("bin");
     if (!bin) {
         return E_FAIL;
     }
@@ -322,14 +335,16 @@ HRESULT CPlaybackGraph::AddVideoRenderer(std::int32_t kind, zv::GstPtr<GstElemen
             for (const char* factory : {"videoconvert", "videoscale", "ximagesink"}) {
                 zv::GstPtr<GstElement> element = ElementFactory().Make(factory);
                 if (!element) {
+                    // Either sink would do: the detail names both packages.
+                    m_errorDetail = MissingElementsText("glimagesink", factory);
                     return E_FAIL;
                 }
                 chain.push_back(std::move(element));
             }
         }
     } else {
-        zv::GstPtr<GstElement> convert = ElementFactory().Make("videoconvert");
-        zv::GstPtr<GstElement> sink = ElementFactory().Make("appsink");
+        zv::GstPtr<GstElement> convert = MakeElement("videoconvert");
+        zv::GstPtr<GstElement> sink = MakeElement("appsink");
         if (!convert || !sink) {
             return E_FAIL;
         }
@@ -419,7 +434,7 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     HRESULT hr = S_OK;
 
     // 1-3: the pipeline, its state control, its bus and its positions.
-    zv::GstPtr<GstElement> pipeline = ElementFactory().Make("pipeline");
+    zv::GstPtr<GstElement> pipeline = MakeElement("pipeline");
     if (!pipeline || !GST_IS_PIPELINE(pipeline.get())) {
         return Fail(E_FAIL, "Could not create the Filter Graph Manager");
     }
@@ -448,7 +463,7 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     }
 
     // 6-8: the file reader, named by the path, on the file.
-    zv::GstPtr<GstElement> reader = ElementFactory().Make("filesrc");
+    zv::GstPtr<GstElement> reader = MakeElement("filesrc");
     if (!reader) {
         return Fail(E_FAIL, "Could not create the file reader");
     }
@@ -576,7 +591,7 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
             zv::GstPtr<GstElement> splitterInput = zv::RefObject(dvSplitter.get());
             if (!systemStream) {
                 // Plain DV video frames are whole DV frames too; only the caps say otherwise.
-                zv::GstPtr<GstElement> adapter = ElementFactory().Make("capssetter");
+                zv::GstPtr<GstElement> adapter = MakeElement("capssetter");
                 zv::CapsPtr caps(gst_caps_from_string("video/x-dv, systemstream=(boolean)true"));
                 if (!adapter || !gst_bin_add(GST_BIN(m_pGraph.get()), adapter.get())) {
                     return Fail(E_FAIL, "Could not connect Tee to DV splitter");
@@ -650,7 +665,7 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     }
 
     // 21-22: the metadata filter, configured before it joins the pipeline, on the tee's next output.
-    zv::GstPtr<GstElement> metaFilter = ElementFactory().Make("dvmetadatafilter");
+    zv::GstPtr<GstElement> metaFilter = MakeElement("dvmetadatafilter");
     CDVMetadataFilter* filter = DvMetadataFilterOf(metaFilter.get());
     if (filter == nullptr) {
         return Fail(E_OUTOFMEMORY, "Could not add Meta filter");

@@ -20,13 +20,15 @@ namespace {
 
 const ClipCase kClip{"overlay_pal", fixture::DvSystem::Pal625, fixture::AviLayout::Type2WithAudio, fixture::AviIndex::Idx1Absolute, 10};
 
-// GStreamer's elements, minus the GL sink when the fallback is under test.
+// GStreamer's elements, minus the GL sink when the fallback is under test (and the X sink too when
+// neither is to be found).
 class Factory : public IElementFactory {
 public:
-    explicit Factory(bool withoutGl) : m_withoutGl(withoutGl) {}
+    explicit Factory(bool withoutGl, bool withoutX = false) : m_withoutGl(withoutGl), m_withoutX(withoutX) {}
     zv::GstPtr<GstElement> Make(const char* factoryName) override
     {
-        if (m_withoutGl && std::string(factoryName) == "glimagesink") {
+        if ((m_withoutGl && std::string(factoryName) == "glimagesink")
+            || (m_withoutX && std::string(factoryName) == "ximagesink")) {
             return {};
         }
         return m_real.Make(factoryName);
@@ -34,6 +36,7 @@ public:
 
 private:
     bool m_withoutGl;
+    bool m_withoutX;
     CGstElementFactory m_real;
 };
 
@@ -98,6 +101,26 @@ TEST_P(OverlayRenderer, DrawsTheSoughtFrameIntoTheWindow)
 
 INSTANTIATE_TEST_SUITE_P(Sinks, OverlayRenderer, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "XImageSink" : "GlImageSink"; });
+
+TEST(OverlayRendererMissing, WithoutEitherSinkTheBuildNamesBothPackages)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        GTEST_SKIP() << "the video overlay needs an X11 display";
+    }
+    Factory factory(true, true);
+    IElementFactory* previous = SetElementFactory(&factory);
+    QWidget video;
+    video.setAttribute(Qt::WA_NativeWindow);
+    CPlaybackGraph graph;
+    graph.SetAudioSinkFactory("fakesink");
+    graph.m_hwndVideo = &video;
+    graph.m_hwndMeta = &video;
+    EXPECT_TRUE(FAILED(graph.BuildGraph(pipeline_test::ClipPath(kClip).c_str(), 1, 2, 1, 700, 100)));
+    SetElementFactory(previous);
+    EXPECT_STREQ(graph.m_szError, "Could not add renderer");
+    EXPECT_EQ(graph.ErrorDetail(), "Neither GStreamer element \"glimagesink\" nor \"ximagesink\" is installed "
+                                   "(Debian package gstreamer1.0-gl or gstreamer1.0-x).");
+}
 
 }  // namespace
 

@@ -12,6 +12,8 @@
 
 #include <gst/gst.h>
 
+#include <string>
+
 bool CPlayerDlg::InitMediaFramework(const char* commandLineFile)
 {
     GError* error = nullptr;
@@ -21,9 +23,12 @@ bool CPlayerDlg::InitMediaFramework(const char* commandLineFile)
         return false;
     }
 
-    m_nRendererMask = ProbeRenderers();
+    std::string missing;
+    m_nRendererMask = ProbeRenderers(&missing);
     if (m_nRendererMask == 0) {
-        ShowErrorBox(nullptr, "Unable to find suitable renderer.", "Error!");
+        // What to install follows the message, after an empty line as a system text would.
+        const std::string text = "Unable to find suitable renderer.\n\n" + missing;
+        ShowErrorBox(nullptr, text.c_str(), "Error!");
         return false;
     }
 

@@ -1,6 +1,7 @@
 #include "ui/window/renderer_probe.h"
 
 #include "playback/element_factory.h"
+#include "playback/element_packages.h"
 #include "settings/player_settings.h"
 
 #include <QGuiApplication>
@@ -9,29 +10,44 @@
 
 namespace {
 
-// Every element made and dropped again at once, as a renderer instance would be.
-bool CanMakeAll(std::initializer_list<const char*> factories)
+// Every element made and dropped again at once, as a renderer instance would be. The first one that
+// cannot be made, nullptr when all can.
+const char* FirstMissing(std::initializer_list<const char*> factories)
 {
     for (const char* factory : factories) {
         if (!ElementFactory().Make(factory)) {
-            return false;
+            return factory;
         }
     }
-    return true;
+    return nullptr;
+}
+
+void AddLine(std::string* text, const std::string& line)
+{
+    if (text != nullptr) {
+        *text += (text->empty() ? "" : "\n") + line;
+    }
 }
 
 }  // namespace
 
-unsigned ProbeRenderers()
+unsigned ProbeRenderers(std::string* missing)
 {
     unsigned mask = 0;
-    if (CanMakeAll({"appsink", "videoconvert"})) {
+    if (const char* absent = FirstMissing({"appsink", "videoconvert"})) {
+        AddLine(missing, MissingElementText(absent));
+    } else {
         mask |= kRendererBuiltInAvailable;
     }
     // The overlay sink draws into a native X11 window, which only the xcb platform has.
-    const bool onX11 = QGuiApplication::platformName() == QLatin1String("xcb");
-    if (onX11 && (CanMakeAll({"glimagesink"}) || CanMakeAll({"videoconvert", "videoscale", "ximagesink"}))) {
-        mask |= kRendererOverlayAvailable;
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        const char* gl = FirstMissing({"glimagesink"});
+        const char* x = gl != nullptr ? FirstMissing({"videoconvert", "videoscale", "ximagesink"}) : nullptr;
+        if (gl != nullptr && x != nullptr) {
+            AddLine(missing, MissingElementsText(gl, x));
+        } else {
+            mask |= kRendererOverlayAvailable;
+        }
     }
     return mask;
 }

@@ -79,38 +79,43 @@ TEST(StartUp, StoredSettingsAreReadAndRepairedButNotWrittenBack)
     Store({});
 }
 
-// A machine whose GStreamer cannot make an appsink: no renderer the player can use.
-class CFactoryWithoutAppSink final : public IElementFactory {
+// A machine whose GStreamer cannot make one element of the built-in renderer: no renderer the player can use.
+class CFactoryWithout final : public IElementFactory {
 public:
+    explicit CFactoryWithout(const char* refused) : m_refused(refused) {}
     zv::GstPtr<GstElement> Make(const char* factoryName) override
     {
-        if (std::strcmp(factoryName, "appsink") == 0) {
+        if (std::strcmp(factoryName, m_refused) == 0) {
             return {};
         }
         return m_installed.Make(factoryName);
     }
 
 private:
+    const char* m_refused;
     CGstElementFactory m_installed;
 };
 
-TEST(StartUp, WithoutAnyRendererTheStartUpEndsWithItsBox)
+TEST(StartUp, WithoutAnyRendererTheStartUpEndsWithItsBoxNamingWhatToInstall)
 {
-    wintest::CMessageRecorder boxes;
-    CFactoryWithoutAppSink factory;
-    IElementFactory* previous = SetElementFactory(&factory);
-    CPlayerDlg dialog;
-    const bool started = dialog.InitMediaFramework("/tmp/never-opened.avi");
-    SetElementFactory(previous);
-    EXPECT_FALSE(started);
-    ASSERT_EQ(boxes.Messages().size(), 1u);
-    EXPECT_EQ(boxes.Messages()[0].text, "Unable to find suitable renderer.");
-    EXPECT_EQ(boxes.Messages()[0].title, "Error!");
-    EXPECT_EQ(boxes.Messages()[0].owner, nullptr);
-    EXPECT_EQ(boxes.Messages()[0].icon, QMessageBox::Critical);
-    // Nothing of the later start-up ran: no hand-over is waiting.
-    QCoreApplication::sendPostedEvents(&dialog, kOpenCommandLineEvent);
-    EXPECT_EQ(boxes.Messages().size(), 1u);
+    for (const char* refused : {"appsink", "videoconvert"}) {
+        wintest::CMessageRecorder boxes;
+        CFactoryWithout factory(refused);
+        IElementFactory* previous = SetElementFactory(&factory);
+        CPlayerDlg dialog;
+        const bool started = dialog.InitMediaFramework("/tmp/never-opened.avi");
+        SetElementFactory(previous);
+        EXPECT_FALSE(started);
+        ASSERT_EQ(boxes.Messages().size(), 1u);
+        EXPECT_EQ(boxes.Messages()[0].text, std::string("Unable to find suitable renderer.\n\nThe GStreamer element \"")
+                                                + refused + "\" is not installed (Debian package gstreamer1.0-plugins-base).");
+        EXPECT_EQ(boxes.Messages()[0].title, "Error!");
+        EXPECT_EQ(boxes.Messages()[0].owner, nullptr);
+        EXPECT_EQ(boxes.Messages()[0].icon, QMessageBox::Critical);
+        // Nothing of the later start-up ran: no hand-over is waiting.
+        QCoreApplication::sendPostedEvents(&dialog, kOpenCommandLineEvent);
+        EXPECT_EQ(boxes.Messages().size(), 1u);
+    }
 }
 
 TEST(StartUp, TheCommandLineFileOpensOnlyOnceTheWindowIsOnTheScreen)
