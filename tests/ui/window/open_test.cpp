@@ -162,7 +162,8 @@ TEST_F(OpenTest, AGraphThatCannotBeBuiltIsReportedAndTheWindowReset)
 
     ASSERT_EQ(boxes.Messages().size(), 1u);
     EXPECT_EQ(boxes.Messages()[0].title, "Error Building Filter Graph");
-    EXPECT_EQ(boxes.Messages()[0].text, "Could not create AVI splitter\n\nDetail: Unspecified error");
+    EXPECT_EQ(boxes.Messages()[0].text, "Could not create AVI splitter\n\nDetail: The GStreamer element \"avidemux\" is not "
+                                        "installed (Debian package gstreamer1.0-plugins-good).");
     EXPECT_EQ(boxes.Messages()[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes.Messages()[0].owner, &dialog);
     // The file that was open was closed before the build; the window is back to no file.
