@@ -7,6 +7,7 @@ pkgs=(cmake ninja-build g++ make pkg-config
       gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-tools
       libgtest-dev googletest libbenchmark-dev
       fonts-liberation xvfb xauth libxcb1-dev ffmpeg mediainfo strace
+      openbox x11-utils
       clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
