@@ -41,7 +41,6 @@ public:
     MappedFrame& operator=(const MappedFrame&) = delete;
 
     const QImage& Image() const { return m_image; }
-    const GstVideoInfo& Info() const { return m_info; }
 
 private:
     GstVideoInfo m_info{};
