@@ -1,5 +1,7 @@
 #include "playback/appsink_renderer.h"
 
+#include "playback/video_aspect.h"
+
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
 
@@ -111,21 +113,40 @@ void CAppSinkRenderer::Keep(GstSample* sample)
     }
 }
 
+zv::SamplePtr CAppSinkRenderer::LatestSample() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return zv::SamplePtr(m_sample ? gst_sample_ref(m_sample.get()) : nullptr);
+}
+
 HRESULT CAppSinkRenderer::GetNativeVideoSize(std::int32_t* width, std::int32_t* height)
 {
     if (width == nullptr || height == nullptr) {
         return E_POINTER;
     }
+    const zv::SamplePtr sample = LatestSample();
+    GstCaps* caps = sample ? gst_sample_get_caps(sample.get()) : nullptr;
     GstVideoInfo info;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        GstCaps* caps = m_sample ? gst_sample_get_caps(m_sample.get()) : nullptr;
-        if (caps == nullptr || !gst_video_info_from_caps(&info, caps)) {
-            return E_FAIL;
-        }
+    if (caps == nullptr || !gst_video_info_from_caps(&info, caps)) {
+        return E_FAIL;
     }
     *width = GST_VIDEO_INFO_WIDTH(&info);
     *height = GST_VIDEO_INFO_HEIGHT(&info);
+    return S_OK;
+}
+
+HRESULT CAppSinkRenderer::GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight)
+{
+    if (arWidth == nullptr || arHeight == nullptr) {
+        return E_POINTER;
+    }
+    const zv::SamplePtr sample = LatestSample();
+    QSize pixels;
+    PixelAspect par;
+    if (!sample || !VideoShapeOfCaps(gst_sample_get_caps(sample.get()), pixels, par)) {
+        return E_FAIL;
+    }
+    DisplayAspectRatio(pixels, par, arWidth, arHeight);
     return S_OK;
 }
 
@@ -134,12 +155,22 @@ HRESULT CAppSinkRenderer::SetVideoPosition(const QRect* source, const QRect* des
     if (source == nullptr && destination == nullptr) {
         return E_POINTER;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (source != nullptr) {
-        m_source = *source;
+    bool moved = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (source != nullptr && *source != m_source) {
+            m_source = *source;
+            moved = true;
+        }
+        if (destination != nullptr && *destination != m_destination) {
+            m_destination = *destination;
+            moved = true;
+        }
     }
-    if (destination != nullptr) {
-        m_destination = *destination;
+    // The picture on screen was painted for the old rectangles: while paused no new frame would ever
+    // replace it, so the window paints the frame it has again, in its new place.
+    if (QWidget* window = m_window.load(); moved && window != nullptr) {
+        QMetaObject::invokeMethod(window, "update", Qt::AutoConnection);
     }
     return S_OK;
 }
@@ -149,17 +180,40 @@ HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
     if (painter == nullptr) {
         return E_POINTER;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_sample) {
-        return E_FAIL;
+    // The streaming thread may hand over the next frame meanwhile: the paint works on its own reference
+    // and holds no lock while it scales.
+    QRect source;
+    QRect destination;
+    std::int32_t aspectMode = VMR_ARMODE_NONE;
+    zv::SamplePtr sample;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_sample) {
+            return E_FAIL;
+        }
+        sample.reset(gst_sample_ref(m_sample.get()));
+        source = m_source;
+        destination = m_destination;
+        aspectMode = m_aspectMode;
     }
-    MappedFrame frame(m_sample.get());
+    MappedFrame frame(sample.get());
     if (frame.Image().isNull()) {
         return E_FAIL;
     }
-    const QRect source = m_source.isEmpty() ? frame.Image().rect() : m_source;
-    const QRect destination = m_destination.isEmpty() ? source : m_destination;
-    const QRect target = m_aspectMode == VMR_ARMODE_LETTER_BOX ? LetterBox(source, destination) : destination;
+    if (source.isEmpty()) {
+        source = frame.Image().rect();
+    }
+    if (destination.isEmpty()) {
+        destination = source;
+    }
+    QRect target = destination;
+    if (aspectMode == VMR_ARMODE_LETTER_BOX) {
+        // Letter-boxed at the shape the picture is meant to be seen at, not at its pixel count.
+        QSize pixels;
+        PixelAspect par;
+        VideoShapeOfCaps(gst_sample_get_caps(sample.get()), pixels, par);
+        target = LetterBox(QRect(QPoint(0, 0), DisplayShape(source.size(), par)), destination);
+    }
     painter->fillRect(destination, Qt::black);
     painter->drawImage(target, frame.Image(), source);
     return S_OK;

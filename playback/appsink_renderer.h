@@ -24,6 +24,7 @@ public:
     CAppSinkRenderer& operator=(const CAppSinkRenderer&) = delete;
 
     HRESULT GetNativeVideoSize(std::int32_t* width, std::int32_t* height) override;
+    HRESULT GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight) override;
     HRESULT SetVideoPosition(const QRect* source, const QRect* destination) override;
     HRESULT RepaintVideo(QWidget* window, QPainter* painter) override;
     HRESULT SetAspectRatioMode(std::int32_t mode) override;
@@ -39,6 +40,7 @@ private:
     static GstFlowReturn OnPreroll(GstAppSink* sink, gpointer self);
     static GstFlowReturn OnSample(GstAppSink* sink, gpointer self);
     void Keep(GstSample* sample);
+    zv::SamplePtr LatestSample() const;   // a reference of its own, or null before the first frame
 
     zv::GstPtr<GstElement> m_sink;
     mutable std::mutex m_mutex;          // guards m_sample: written by streaming threads, read by the window

@@ -1,5 +1,7 @@
 #include "playback/overlay_renderer.h"
 
+#include "playback/video_aspect.h"
+
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
@@ -11,19 +13,39 @@ COverlayRenderer::COverlayRenderer(GstElement* renderer, GstElement* overlaySink
 {
 }
 
+zv::CapsPtr COverlayRenderer::InputCaps() const
+{
+    zv::GstPtr<GstPad> pad = zv::AdoptObject(gst_element_get_static_pad(m_renderer.get(), "sink"));
+    return zv::CapsPtr(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
+}
+
 HRESULT COverlayRenderer::GetNativeVideoSize(std::int32_t* width, std::int32_t* height)
 {
     if (width == nullptr || height == nullptr) {
         return E_POINTER;
     }
-    zv::GstPtr<GstPad> pad = zv::AdoptObject(gst_element_get_static_pad(m_renderer.get(), "sink"));
-    zv::CapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
+    const zv::CapsPtr caps = InputCaps();
     GstVideoInfo info;
     if (!caps || !gst_video_info_from_caps(&info, caps.get())) {
         return E_FAIL;
     }
     *width = GST_VIDEO_INFO_WIDTH(&info);
     *height = GST_VIDEO_INFO_HEIGHT(&info);
+    return S_OK;
+}
+
+HRESULT COverlayRenderer::GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight)
+{
+    if (arWidth == nullptr || arHeight == nullptr) {
+        return E_POINTER;
+    }
+    const zv::CapsPtr caps = InputCaps();
+    QSize pixels;
+    PixelAspect par;
+    if (!caps || !VideoShapeOfCaps(caps.get(), pixels, par)) {
+        return E_FAIL;
+    }
+    DisplayAspectRatio(pixels, par, arWidth, arHeight);
     return S_OK;
 }
 

@@ -13,12 +13,15 @@ public:
     COverlayRenderer(GstElement* renderer, GstElement* overlaySink);
 
     HRESULT GetNativeVideoSize(std::int32_t* width, std::int32_t* height) override;
+    HRESULT GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight) override;
     HRESULT SetVideoPosition(const QRect* source, const QRect* destination) override;
     HRESULT RepaintVideo(QWidget* window, QPainter* painter) override;
     HRESULT SetAspectRatioMode(std::int32_t mode) override;
     HRESULT SetVideoClippingWindow(QWidget* window) override;
 
 private:
+    zv::CapsPtr InputCaps() const;   // what the renderer receives now; null before negotiation
+
     zv::GstPtr<GstElement> m_renderer;
     zv::GstPtr<GstElement> m_sink;
 };

@@ -47,6 +47,7 @@ public:
 
     // --- control and positioning ---
     HRESULT GetNativeVideoSize(std::int32_t* width, std::int32_t* height);
+    HRESULT GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight);   // 4:3, 16:9
     HRESULT GetCurrentFrame(std::int64_t* frame);
     HRESULT GetFrameCount(std::int64_t* count);
     HRESULT Run();

@@ -127,6 +127,17 @@ HRESULT CPlaybackGraph::GetNativeVideoSize(std::int32_t* width, std::int32_t* he
     return E_FAIL;
 }
 
+HRESULT CPlaybackGraph::GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight)
+{
+    if (m_pVideoWC9) {
+        return m_pVideoWC9->GetVideoAspectRatio(arWidth, arHeight);
+    }
+    if (m_pVideoWC7) {
+        return m_pVideoWC7->GetVideoAspectRatio(arWidth, arHeight);
+    }
+    return E_FAIL;
+}
+
 HRESULT CPlaybackGraph::GetCurrentFrame(std::int64_t* frame)
 {
     std::int64_t current = 0;

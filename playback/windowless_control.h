@@ -19,6 +19,9 @@ public:
     virtual ~IWindowlessControl() = default;
     // Size of the pictures the renderer receives; fails until the first picture's format is known.
     virtual HRESULT GetNativeVideoSize(std::int32_t* width, std::int32_t* height) = 0;
+    // The shape those pictures are meant to be seen at, as a reduced ratio (4:3, 16:9): their size with the
+    // pixel aspect ratio the stream carries applied. Fails as GetNativeVideoSize does.
+    virtual HRESULT GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight) = 0;
     // Part of the picture to show (nullptr: keep) and where in the window (nullptr: keep).
     virtual HRESULT SetVideoPosition(const QRect* source, const QRect* destination) = 0;
     // Paint the current picture again; painter is the window's (used by the built-in renderer only).

@@ -9,7 +9,7 @@ pkgs=(cmake ninja-build g++ make pkg-config
       libgstreamer1.0-0 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
       gstreamer1.0-x gstreamer1.0-gl gstreamer1.0-alsa gstreamer1.0-pulseaudio gstreamer1.0-tools
       libgtest-dev googletest libbenchmark-dev
-      fonts-liberation xvfb xauth x11-utils libxcb1-dev ffmpeg mediainfo strace
+      fonts-liberation xvfb xauth x11-utils openbox libxcb1-dev ffmpeg mediainfo strace
       clang libclang-rt-14-dev)
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${pkgs[@]}"

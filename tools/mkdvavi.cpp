@@ -2,6 +2,7 @@
 //
 //   mkdvavi --output FILE [--system pal|ntsc] [--layout type2|type2-audio|type1]
 //           [--index idx1|idx1-relative|opendml] [--frames N | --scenes "YYYY-MM-DD HH:MM:SS+N,..."] [--sparse]
+//           [--aspect 4:3|16:9]
 //   mkdvavi --output FILE --preset sample [options to override]
 //
 // Errors go to stderr with exit status 1.
@@ -18,14 +19,15 @@ namespace {
 using fixture::AviIndex;
 using fixture::AviLayout;
 using fixture::ClipOptions;
+using fixture::DisplayAspect;
 using fixture::DvSystem;
 
 constexpr const char* kUsage =
     "usage: mkdvavi --output FILE [--system pal|ntsc] [--layout type2|type2-audio|type1]\n"
     "               [--index idx1|idx1-relative|opendml]\n"
-    "               [--frames N | --scenes \"YYYY-MM-DD HH:MM:SS+N,...\"] [--sparse]\n"
+    "               [--frames N | --scenes \"YYYY-MM-DD HH:MM:SS+N,...\"] [--sparse] [--aspect 4:3|16:9]\n"
     "       mkdvavi --output FILE --preset sample [overriding options]\n"
-    "Defaults: pal, type2-audio, idx1, --frames 50 recorded from 2024-07-08 10:15:00.\n"
+    "Defaults: pal, type2-audio, idx1, 4:3, --frames 50 recorded from 2024-07-08 10:15:00.\n"
     "The sample preset: PAL, type2-audio, idx1, scenes of 50, 40 and 35 frames.\n";
 
 // Three scenes with pauses between them, the way a holiday tape looks.
@@ -85,6 +87,9 @@ int main(int argc, char** argv)
         else if (arg == "--index")
             ok = Choose<AviIndex>(value, {{"idx1", AviIndex::Idx1Absolute}, {"idx1-relative", AviIndex::Idx1MoviRelative},
                                           {"opendml", AviIndex::OpenDml}}, options.index);
+        else if (arg == "--aspect")
+            ok = Choose<DisplayAspect>(value, {{"4:3", DisplayAspect::Normal4x3}, {"16:9", DisplayAspect::Wide16x9}},
+                                       options.aspect);
         else if (arg == "--frames")
             framesText = value;
         else if (arg == "--scenes")

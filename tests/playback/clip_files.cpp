@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 
@@ -27,6 +28,7 @@ fixture::ClipOptions OptionsOf(const ClipCase& clip)
     options.system = clip.system;
     options.layout = clip.layout;
     options.index = clip.index;
+    options.aspect = clip.aspect;
     // Two scenes so recorded time jumps inside the clip.
     const int first = clip.frames / 2;
     options.scenes = {{{2004, 7, 14, 10, 30, 58}, first}, {{2004, 7, 15, 9, 0, 0}, clip.frames - first}};
@@ -84,6 +86,30 @@ int PictureIdentity(const QImage& picture)
     }
     return fixture::DecodedFrameIdentity(picture.constBits(), picture.width(), picture.height(),
                                          static_cast<std::size_t>(picture.bytesPerLine()), fixture::PixelLayout::Rgbx32);
+}
+
+QRect NonBlackArea(const QImage& image)
+{
+    // The pictures' darkest cells decode to about 19 of 255; black bars are 0 and the decoder's edges
+    // stay well above this threshold.
+    constexpr int kBlack = 8;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    int left = rgb.width();
+    int right = -1;
+    int top = rgb.height();
+    int bottom = -1;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            if (qRed(line[x]) > kBlack || qGreen(line[x]) > kBlack || qBlue(line[x]) > kBlack) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 }  // namespace pipeline_test

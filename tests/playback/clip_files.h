@@ -17,6 +17,7 @@ struct ClipCase {
     fixture::AviLayout layout;
     fixture::AviIndex index;
     int frames;
+    fixture::DisplayAspect aspect = fixture::DisplayAspect::Normal4x3;
 };
 
 fixture::ClipOptions OptionsOf(const ClipCase& clip);
@@ -30,5 +31,7 @@ std::vector<std::uint8_t> ClipFrame(const ClipCase& clip, std::int64_t frame);
 QImage ExpectedStrip(const ClipCase& clip, std::int64_t frame, bool half, std::int32_t dateOrder);
 // Frame identity drawn in a decoded picture, -1 when unreadable.
 int PictureIdentity(const QImage& picture);
+// The smallest rectangle holding every pixel of image that is not black: where a letter-boxed picture landed.
+QRect NonBlackArea(const QImage& image);
 
 }  // namespace pipeline_test

@@ -14,6 +14,9 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <cstdlib>
+#include <string>
+
 using pipeline_test::ClipCase;
 
 namespace {
@@ -49,11 +52,25 @@ void Settle(int ms)
     }
 }
 
-class OverlayRenderer : public testing::TestWithParam<bool> {};
+struct OverlayCase {
+    bool withoutGl;            // the fallback: ximagesink behind a scaler
+    fixture::DisplayAspect aspect;
+};
 
-TEST_P(OverlayRenderer, DrawsTheSoughtFrameIntoTheWindow)
+std::string CaseName(const testing::TestParamInfo<OverlayCase>& info)
 {
-    Factory factory(GetParam());
+    return std::string(info.param.withoutGl ? "XImageSink" : "GlImageSink") +
+           (info.param.aspect == fixture::DisplayAspect::Wide16x9 ? "_16x9" : "_4x3");
+}
+
+class OverlayRenderer : public testing::TestWithParam<OverlayCase> {};
+
+// The sought frame on screen, letter-boxed at the display aspect the stream carries (4:3 or 16:9) in a
+// video area wider than either shape.
+TEST_P(OverlayRenderer, DrawsTheSoughtFrameIntoTheWindowAtItsDisplayAspect)
+{
+    const OverlayCase& c = GetParam();
+    Factory factory(c.withoutGl);
     IElementFactory* previous = SetElementFactory(&factory);
     struct Restore {
         IElementFactory* factory;
@@ -62,6 +79,9 @@ TEST_P(OverlayRenderer, DrawsTheSoughtFrameIntoTheWindow)
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         GTEST_SKIP() << "the video overlay needs an X11 display (platform is " << qPrintable(QGuiApplication::platformName()) << ")";
     }
+    const bool wide = c.aspect == fixture::DisplayAspect::Wide16x9;
+    const ClipCase clip{wide ? "overlay_pal_16x9" : "overlay_pal_4x3", fixture::DvSystem::Pal625,
+                        fixture::AviLayout::Type2WithAudio, fixture::AviIndex::Idx1Absolute, 10, c.aspect};
     QWidget video;
     QWidget meta;
     for (QWidget* w : {&video, &meta}) {
@@ -69,7 +89,8 @@ TEST_P(OverlayRenderer, DrawsTheSoughtFrameIntoTheWindow)
         w->setAttribute(Qt::WA_PaintOnScreen);
     }
     // Side by side, so a grab of one never shows the other.
-    video.setGeometry(0, 0, 720, 576);
+    const QRect area(0, 0, 1100, 576);
+    video.setGeometry(area);
     meta.setGeometry(0, 700, 768, 100);
     video.show();
     meta.show();
@@ -79,7 +100,7 @@ TEST_P(OverlayRenderer, DrawsTheSoughtFrameIntoTheWindow)
     graph.SetAudioSinkFactory("fakesink");
     graph.m_hwndVideo = &video;
     graph.m_hwndMeta = &meta;
-    ASSERT_EQ(graph.BuildGraph(pipeline_test::ClipPath(kClip).c_str(), 1, 2, 1, 700, 100), S_OK) << graph.m_szError;
+    ASSERT_EQ(graph.BuildGraph(pipeline_test::ClipPath(clip).c_str(), 1, 2, 1, 700, 100), S_OK) << graph.m_szError;
     EXPECT_TRUE(graph.m_pVideoWC7);
     EXPECT_FALSE(graph.m_pVideoWC9);
     EXPECT_TRUE(graph.m_pMetaWC7);
@@ -89,18 +110,33 @@ TEST_P(OverlayRenderer, DrawsTheSoughtFrameIntoTheWindow)
     ASSERT_EQ(graph.GetNativeVideoSize(&width, &height), S_OK);
     EXPECT_EQ(width, 720);
     EXPECT_EQ(height, 576);
-    const QRect whole(0, 0, 720, 576);
-    EXPECT_EQ(graph.m_pVideoWC7->SetVideoPosition(&whole, &whole), S_OK);
+    std::int32_t arWidth = 0;
+    std::int32_t arHeight = 0;
+    ASSERT_EQ(graph.GetVideoAspectRatio(&arWidth, &arHeight), S_OK);
+    EXPECT_EQ(arWidth, wide ? 16 : 4);
+    EXPECT_EQ(arHeight, wide ? 9 : 3);
+    const QRect source(0, 0, width, height);
+    EXPECT_EQ(graph.m_pVideoWC7->SetVideoPosition(&source, &area), S_OK);
 
     ASSERT_EQ(graph.SeekToFrame(6), S_OK) << graph.m_szError;
     EXPECT_EQ(graph.m_pVideoWC7->RepaintVideo(&video, nullptr), S_OK);
     Settle(300);
-    QImage shown = video.screen()->grabWindow(video.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(pipeline_test::PictureIdentity(shown), 6);
+    const QImage shown = video.screen()->grabWindow(video.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect picture = pipeline_test::NonBlackArea(shown);
+    ASSERT_FALSE(picture.isEmpty());
+    EXPECT_NEAR(static_cast<double>(picture.width()) / picture.height(), wide ? 16.0 / 9 : 4.0 / 3, 0.01)
+        << picture.x() << "," << picture.y() << " " << picture.width() << "x" << picture.height();
+    EXPECT_EQ(picture.height(), area.height());
+    EXPECT_LE(std::abs(picture.center().x() - area.center().x()), 1);
+    EXPECT_EQ(pipeline_test::PictureIdentity(shown.copy(picture)), 6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sinks, OverlayRenderer, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "XImageSink" : "GlImageSink"; });
+INSTANTIATE_TEST_SUITE_P(Sinks, OverlayRenderer,
+                         testing::Values(OverlayCase{false, fixture::DisplayAspect::Normal4x3},
+                                         OverlayCase{false, fixture::DisplayAspect::Wide16x9},
+                                         OverlayCase{true, fixture::DisplayAspect::Normal4x3},
+                                         OverlayCase{true, fixture::DisplayAspect::Wide16x9}),
+                         CaseName);
 
 TEST(OverlayRendererMissing, WithoutEitherSinkTheBuildNamesBothPackages)
 {

@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QPainter>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -243,29 +244,67 @@ TEST(PlaybackGraph, HalfResolutionDecodesA360WidePictureAndAHalfStrip)
     EXPECT_TRUE(ShowsFrame(kClips[0], true)(*graph, 5));
 }
 
-TEST(PlaybackGraph, TheBuiltInRendererPaintsTheFrameLetterBoxedInItsDestination)
+struct AspectCase {
+    ClipCase clip;
+    std::int32_t arWidth;
+    std::int32_t arHeight;
+};
+
+const AspectCase kAspectCases[] = {
+    {{"pal_4x3", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 12}, 4, 3},
+    {{"pal_16x9", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 12,
+      fixture::DisplayAspect::Wide16x9}, 16, 9},
+    {{"ntsc_4x3_type1", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 12}, 4, 3},
+    {{"ntsc_16x9_type1", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 12,
+      fixture::DisplayAspect::Wide16x9}, 16, 9},
+};
+
+class DisplayAspect : public testing::TestWithParam<AspectCase> {};
+
+// The built-in renderer letter-boxes the picture at the shape the stream says it has, whatever its pixel
+// count: a 720-pixel-wide frame is 4:3 or 16:9 on screen, with black bars in the rest of the destination.
+TEST_P(DisplayAspect, TheBuiltInRendererLetterBoxesThePictureAtTheStreamsDisplayAspect)
 {
-    auto graph = Build(kClips[0]);
+    const AspectCase& c = GetParam();
+    auto graph = Build(c.clip);
     ASSERT_EQ(graph->Pause(), S_OK);
     ASSERT_EQ(graph->SeekToFrame(9), S_OK);
     std::int32_t width = 0;
     std::int32_t height = 0;
+    std::int32_t arWidth = 0;
+    std::int32_t arHeight = 0;
     ASSERT_EQ(graph->GetNativeVideoSize(&width, &height), S_OK);
-    const QRect source(0, 0, width, height);
-    const QRect destination(0, 0, 900, 360);   // wider than the picture's shape: bars left and right
-    ASSERT_EQ(graph->m_pVideoWC9->SetVideoPosition(&source, &destination), S_OK);
-    QImage window(900, 360, QImage::Format_RGB32);
-    window.fill(Qt::white);
-    {
-        QPainter painter(&window);
-        ASSERT_EQ(graph->m_pVideoWC9->RepaintVideo(nullptr, &painter), S_OK);
+    EXPECT_EQ(width, 720);   // the frame's own size stays what the decoder delivers
+    ASSERT_EQ(graph->GetVideoAspectRatio(&arWidth, &arHeight), S_OK);
+    EXPECT_EQ(arWidth, c.arWidth);
+    EXPECT_EQ(arHeight, c.arHeight);
+
+    // Wider than either shape (bars left and right), then taller (bars above and below).
+    for (const QSize area : {QSize(1000, 360), QSize(600, 700)}) {
+        SCOPED_TRACE(area.width());
+        const QRect source(0, 0, width, height);
+        const QRect destination(QPoint(0, 0), area);
+        ASSERT_EQ(graph->m_pVideoWC9->SetVideoPosition(&source, &destination), S_OK);
+        QImage window(area, QImage::Format_RGB32);
+        window.fill(Qt::white);
+        {
+            QPainter painter(&window);
+            ASSERT_EQ(graph->m_pVideoWC9->RepaintVideo(nullptr, &painter), S_OK);
+        }
+        const QRect picture = pipeline_test::NonBlackArea(window);
+        ASSERT_FALSE(picture.isEmpty());
+        EXPECT_NEAR(static_cast<double>(picture.width()) / picture.height(),
+                    static_cast<double>(c.arWidth) / c.arHeight, 0.01) << picture.width() << "x" << picture.height();
+        // Centred, touching the destination on the two sides the shape fills.
+        EXPECT_LE(std::abs(picture.center().x() - destination.center().x()), 1);
+        EXPECT_LE(std::abs(picture.center().y() - destination.center().y()), 1);
+        EXPECT_TRUE(picture.width() == area.width() || picture.height() == area.height());
+        EXPECT_EQ(pipeline_test::PictureIdentity(window.copy(picture)), 9);
     }
-    const QRect picture = LetterBox(source, destination);
-    EXPECT_EQ(picture, QRect(225, 0, 450, 360));
-    EXPECT_EQ(pipeline_test::PictureIdentity(window.copy(picture)), 9);
-    EXPECT_EQ(window.pixel(10, 180), qRgb(0, 0, 0));
-    EXPECT_EQ(window.pixel(890, 180), qRgb(0, 0, 0));
 }
+
+INSTANTIATE_TEST_SUITE_P(Clips, DisplayAspect, testing::ValuesIn(kAspectCases),
+                         [](const testing::TestParamInfo<AspectCase>& info) { return std::string(info.param.clip.name); });
 
 TEST(PlaybackGraph, FrameCountRoundsTheDurationToTheNearestFrame)
 {

@@ -1,5 +1,7 @@
 #include "ui/dialogs/progress_popup.h"
 
+#include "ui/dialogs/frame_functions.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -9,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 
 #include <algorithm>
@@ -321,6 +324,15 @@ void CProgressPopup::closeEvent(QCloseEvent* event)
         OnCancelClicked();
     DestroyWindow();
     event->accept();
+}
+
+void CProgressPopup::showEvent(QShowEvent* event)
+{
+    // Before the window is mapped: the window manager reads what it may offer when it takes the window on.
+    // Cancel is the only way out, so its frame offers no close, minimise or maximise.
+    if (!event->spontaneous())
+        AllowMoveOnly(this);
+    QWidget::showEvent(event);
 }
 
 void CProgressPopup::DestroyWindow()

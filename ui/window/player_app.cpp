@@ -7,9 +7,16 @@ CPlayerApp::CPlayerApp(int& argc, char** argv) : m_argc(argc), m_argv(argv)
     // The video overlay needs a native window for the video area only; its siblings stay Qt-drawn.
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     m_application = std::make_unique<QApplication>(argc, argv);
+    ApplyIdentity();
+}
+
+void CPlayerApp::ApplyIdentity()
+{
     QCoreApplication::setOrganizationName(QStringLiteral("Zenk"));
     QCoreApplication::setApplicationName(QStringLiteral("Zenk_Vuvaz"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Zenk Vuvaz"));
+    // No application display name: Qt appends one to every window title that does not already end with it,
+    // and each of our windows carries exactly the caption it is given ("Error!", "Options", the progress
+    // percentage). The main window names the program in its own title.
     // The desktop entry installed with the program (its icon and name in task switchers).
     QGuiApplication::setDesktopFileName(QStringLiteral("zenk-vuvaz"));
 }

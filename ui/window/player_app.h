@@ -18,6 +18,10 @@ public:
     // exit status: 0 after a normal close, 1 when start-up failed (the reason was shown).
     int InitInstance();
 
+    // The program's names as the application object carries them (settings location, window system).
+    // Needs the application object; the tests that show the program's windows use it too.
+    static void ApplyIdentity();
+
 private:
     int& m_argc;
     char** m_argv;

@@ -15,8 +15,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QSize>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -27,6 +29,19 @@
 namespace {
 
 constexpr const char* kUnableToOpen = "Unable to open the requested file:\r\n\r\n%s";
+
+// The video area a picture opens in. A 4:3 frame gets its own size: its pixels are within a few per cent of
+// square, and the letter-boxing takes up the difference in thin bars. A picture meant wider than 3:2 (16:9)
+// would lose a third of the area to bars at its frame size, so it gets its full display width at the
+// frame's height.
+QSize VideoAreaFor(std::int32_t width, std::int32_t height, std::int32_t arWidth, std::int32_t arHeight)
+{
+    if (arWidth <= 0 || arHeight <= 0 || std::int64_t{arWidth} * 2 <= std::int64_t{arHeight} * 3) {
+        return QSize(width, height);
+    }
+    const std::int64_t displayWidth = (std::int64_t{height} * arWidth + arHeight / 2) / arHeight;
+    return QSize(std::max(width, static_cast<int>(displayWidth)), height);
+}
 
 // printf-style formatting of one path into a message; the path is never cut.
 std::string FormatWithPath(const char* format, const char* path)
@@ -203,7 +218,13 @@ HRESULT CPlayerDlg::OpenMediaFile(bool skipDialog)
     std::int32_t videoWidth = 0;
     std::int32_t videoHeight = 0;
     if (SUCCEEDED(m_pPlayback->GetNativeVideoSize(&videoWidth, &videoHeight))) {
-        SizeWindowToVideo(videoWidth, videoHeight);
+        std::int32_t arWidth = 0;
+        std::int32_t arHeight = 0;
+        if (FAILED(m_pPlayback->GetVideoAspectRatio(&arWidth, &arHeight))) {
+            arWidth = arHeight = 0;
+        }
+        const QSize area = VideoAreaFor(videoWidth, videoHeight, arWidth, arHeight);
+        SizeWindowToVideo(area.width(), area.height());
     } else {
         // No decoded picture (a stream the decoder does not take): keep the size, lay the new strip
         // height out.

@@ -122,6 +122,34 @@ TEST_F(OpenTest, OpeningASecondFileReplacesTheFirstCompletely)
     EXPECT_EQ(dialog.Slider()->maximum(), 11);
 }
 
+TEST_F(OpenTest, TheVideoAreaOpensAtTheFramesSizeFor4x3AndAtTheDisplayWidthFor16x9)
+{
+    using fixture::DisplayAspect;
+    using fixture::DvSystem;
+    struct Case {
+        const char* name;
+        DvSystem system;
+        DisplayAspect aspect;
+        QSize area;
+    };
+    const Case cases[] = {
+        {"pal_4x3.avi", DvSystem::Pal625, DisplayAspect::Normal4x3, {720, 576}},
+        {"pal_16x9.avi", DvSystem::Pal625, DisplayAspect::Wide16x9, {1024, 576}},
+        {"ntsc_4x3.avi", DvSystem::Ntsc525, DisplayAspect::Normal4x3, {720, 480}},
+        {"ntsc_16x9.avi", DvSystem::Ntsc525, DisplayAspect::Wide16x9, {853, 480}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPlayerDlg opened;
+        wintest::OpenFromCommandLine(opened, wintest::WriteClip(c.name, 10, c.system, c.aspect));
+        ASSERT_TRUE(boxes.Messages().empty()) << boxes.Messages().front().text;
+        ASSERT_NE(opened.Playback(), nullptr);
+        EXPECT_EQ(opened.VideoArea()->size(), c.area);
+        EXPECT_EQ(opened.MetaArea()->width(), c.area.width());
+        opened.OnCommand(ID_APP_EXIT);
+    }
+}
+
 TEST_F(OpenTest, HalfDecoderResolutionGivesTheSmallStrip)
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Zenk", "Zenk_Vuvaz");

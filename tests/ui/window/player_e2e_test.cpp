@@ -40,6 +40,9 @@ constexpr const char* kUnderXvfb = "ZV_E2E_UNDER_XVFB";
 constexpr int kClipFrames = 200;   // 8 seconds: still playing when the screen is read
 constexpr int kPictureWidth = 720;
 constexpr int kPictureHeight = 576;
+// From the window's disappearance to the end of the process. A person notices half a second; the bound
+// leaves room for a loaded machine. A sanitized player checks its heap for leaks on the way out.
+constexpr std::chrono::milliseconds kExitBound{ZV_SANITIZED ? 20000 : 1000};
 
 template <typename T>
 using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
@@ -131,6 +134,14 @@ public:
         xcb_flush(m_connection);
     }
 
+    bool Viewable(xcb_window_t window)
+    {
+        XcbReply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr),
+            &std::free);
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+
 private:
     std::string Title(xcb_window_t window)
     {
@@ -145,14 +156,6 @@ private:
         }
         const char* text = static_cast<const char*>(xcb_get_property_value(reply.get()));
         return std::string(text, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
-    }
-
-    bool Viewable(xcb_window_t window)
-    {
-        XcbReply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr),
-            &std::free);
-        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     }
 
     xcb_connection_t* m_connection;
@@ -328,6 +331,58 @@ TEST(PlayerOnXServer, OpensTheClipPlaysItShowsPictureAndStripAndClosesCleanly)
     ASSERT_TRUE(status) << "the player did not end after the close request";
     EXPECT_EQ(*status, 0);
     std::remove(clip.c_str());
+}
+
+// The process ends promptly once its window has gone, playing or paused at the end of the file: the user
+// closed it, and nothing a person waits for is left to do. Timed from the window's disappearance.
+TEST(PlayerOnXServer, EndsWithinASecondOfItsWindowClosing)
+{
+    char folderTemplate[] = "/tmp/zv-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+    const std::string folder = folderTemplate;
+    XServer server;
+    ASSERT_TRUE(server.Ok()) << "no X server at DISPLAY";
+
+    // 200 frames are still playing when the window closes, 10 have ended and wait paused on the last one.
+    for (const int frames : {kClipFrames, 10}) {
+        SCOPED_TRACE(frames);
+        const std::string name = "closing" + std::to_string(frames) + ".avi";
+        const std::string clip = folder + "/" + name;
+        fixture::ClipOptions options;
+        options.scenes.push_back({{2024, 7, 8, 10, 15, 0}, frames});
+        std::string error;
+        ASSERT_TRUE(fixture::WriteCamcorderClip(clip, options, &error)) << error;
+
+        Player player(clip, folder + "/config");
+        ASSERT_TRUE(player.Started());
+        std::optional<xcb_window_t> window;
+        const auto windowDeadline = Clock::now() + 30s;
+        while (!(window = server.FindWindow(name + " - Zenk Vuvaz")) && Clock::now() < windowDeadline &&
+               player.Running()) {
+            std::this_thread::sleep_for(100ms);
+        }
+        ASSERT_TRUE(window) << "the player's window never appeared";
+        std::this_thread::sleep_for(2s);
+
+        const auto closeRequested = Clock::now();
+        server.RequestClose(*window);
+        const auto goneDeadline = Clock::now() + 20s;
+        while (server.Viewable(*window) && Clock::now() < goneDeadline) {
+            std::this_thread::sleep_for(5ms);
+        }
+        const auto gone = Clock::now();
+        const std::optional<int> status = player.WaitForExit(20s);
+        const auto ended = Clock::now();
+        ASSERT_TRUE(status) << "the player did not end after the close request";
+        EXPECT_EQ(*status, 0);
+        const auto ms = [](Clock::duration d) {
+            return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+        };
+        std::printf("%d frames: close request -> window gone %lld ms, window gone -> process end %lld ms\n", frames,
+                    ms(gone - closeRequested), ms(ended - gone));
+        EXPECT_LT(ended - gone, kExitBound) << "the process lingered after its window had gone";
+        std::remove(clip.c_str());
+    }
 }
 
 }  // namespace

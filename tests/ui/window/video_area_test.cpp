@@ -2,13 +2,21 @@
 // metadata strip's red text; black without a file.
 #include "tests/ui/window/window_test_support.h"
 
+#include "playback/appsink_renderer.h"
 #include "tests/fixtures/frame_identity.h"
+#include "tests/playback/clip_files.h"
 #include "ui/window/command_ids.h"
 #include "ui/window/player_dlg.h"
 #include "ui/window/vr_window.h"
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QScreen>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -48,12 +56,6 @@ TEST(VideoArea, ShowsTheFrameTheGraphIsOnAndTheStripBelowIt)
     ASSERT_TRUE(wintest::WaitFor([&] { return FrameShown(dialog.VideoArea()->grab().toImage()) == 7; }));
     EXPECT_GT(RedPixels(dialog.MetaArea()->grab().toImage()), 200);
 
-    // A wider area letter-boxes the picture: black bars left and right, the code still readable.
-    dialog.resize(dialog.width() + 200, dialog.height());
-    const QImage wide = dialog.VideoArea()->grab().toImage();
-    ASSERT_EQ(wide.width(), 920);
-    EXPECT_EQ(wide.pixel(20, wide.height() / 2), qRgb(0, 0, 0));
-    EXPECT_EQ(FrameShown(wide.copy(100, 0, 720, 576)), 7);
 
     dialog.OnCommand(ID_FILE_CLOSE);
     for (CVRWindow* area : {dialog.VideoArea(), dialog.MetaArea()}) {
@@ -61,6 +63,70 @@ TEST(VideoArea, ShowsTheFrameTheGraphIsOnAndTheStripBelowIt)
         EXPECT_EQ(black.pixel(black.width() / 2, black.height() / 2), qRgb(0, 0, 0));
         EXPECT_EQ(RedPixels(black), 0);
     }
+    dialog.OnCommand(ID_APP_EXIT);
+}
+
+// What the screen shows of a child of the main window: the window's pixels as last flushed, not a fresh
+// render of the widget, so a paint that never happened shows as the old picture.
+QImage OnScreen(CPlayerDlg& dialog, const QWidget* area)
+{
+    const QPoint at = area->mapTo(&dialog, QPoint(0, 0));
+    return dialog.screen()->grabWindow(dialog.winId(), at.x(), at.y(), area->width(), area->height()).toImage();
+}
+
+// Left and right edge of the strip's red text.
+std::pair<int, int> RedColumns(const QImage& image)
+{
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (qRed(pixel) > 160 && qGreen(pixel) < 100 && qBlue(pixel) < 100) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
+
+// Resizing or maximising while paused brings no new frame: the areas paint the frame they have again, in
+// their new rectangles, at once. The 4:3 PAL picture is 768 x 576 on screen, centred in the video area.
+TEST(VideoArea, AResizeWhilePausedShowsThePausedFrameInTheNewRectangleAtOnce)
+{
+    wintest::CMessageRecorder boxes;
+    CPlayerDlg dialog;
+    wintest::OpenFromCommandLine(dialog, wintest::WriteClip("resized.avi", 30));
+    ASSERT_NE(dialog.Playback(), nullptr);
+    dialog.OnCommand(IDC_PAUSE);
+    dialog.OnCommand(IDC_STOP);
+    for (int i = 0; i < 4; ++i) {
+        dialog.OnCommand(IDC_FRAME_FORWARD);
+    }
+    ASSERT_TRUE(wintest::WaitFor([&] { return FrameShown(OnScreen(dialog, dialog.VideoArea())) == 4; }));
+
+    struct Step {
+        const char* name;
+        QSize growth;
+    };
+    for (const Step step : {Step{"wider", {300, 0}}, Step{"taller", {0, 200}}, Step{"back", {-300, -200}}}) {
+        SCOPED_TRACE(step.name);
+        dialog.resize(dialog.size() + step.growth);
+        wintest::Spin(std::chrono::milliseconds(300));
+        const QSize area = dialog.VideoArea()->size();
+        const QRect expected = LetterBox(QRect(0, 0, 768, 576), QRect(QPoint(0, 0), area));
+        const QImage shown = OnScreen(dialog, dialog.VideoArea());
+        const QRect picture = pipeline_test::NonBlackArea(shown);
+        EXPECT_LE(std::abs(picture.left() - expected.left()), 1) << picture.left() << " in " << area.width();
+        EXPECT_LE(std::abs(picture.top() - expected.top()), 1) << picture.top() << " in " << area.height();
+        EXPECT_LE(std::abs(picture.width() - expected.width()), 2) << picture.width();
+        EXPECT_LE(std::abs(picture.height() - expected.height()), 2) << picture.height();
+        EXPECT_EQ(FrameShown(shown.copy(picture)), 4);
+        // The strip on screen is where a paint of its area now puts it.
+        EXPECT_EQ(RedColumns(OnScreen(dialog, dialog.MetaArea())), RedColumns(dialog.MetaArea()->grab().toImage()));
+    }
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 4);
     dialog.OnCommand(ID_APP_EXIT);
 }
 

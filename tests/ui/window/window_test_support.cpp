@@ -81,6 +81,18 @@ std::string WriteClip(const std::string& name, int frames, int layout)
     return path;
 }
 
+std::string WriteClip(const std::string& name, int frames, fixture::DvSystem system, fixture::DisplayAspect aspect)
+{
+    const std::string path = TempPath(name);
+    fixture::ClipOptions options;
+    options.system = system;
+    options.aspect = aspect;
+    options.scenes.push_back({{2024, 7, 8, 10, 15, 0}, frames});
+    std::string error;
+    EXPECT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
+    return path;
+}
+
 std::string WriteBytes(const std::string& name, const std::string& bytes)
 {
     const std::string path = TempPath(name);

@@ -2,6 +2,7 @@
 // message-box recorder that answers boxes in place of a person, and waiting on the event loop.
 #pragma once
 
+#include "tests/fixtures/dv_system.h"
 #include "ui/window/message_box.h"
 
 #include <QApplication>
@@ -67,6 +68,8 @@ void Spin(std::chrono::milliseconds time);
 // A PAL clip of `frames` frames in the given layout (0 = type 2 with audio, 1 = type 2, 2 = type 1) in a
 // temporary folder that lives as long as the test binary.
 std::string WriteClip(const std::string& name, int frames, int layout = 0);
+// A clip of `frames` frames recorded in `system` at display aspect `aspect`, type 2 with audio.
+std::string WriteClip(const std::string& name, int frames, fixture::DvSystem system, fixture::DisplayAspect aspect);
 // A file with these bytes in the same folder.
 std::string WriteBytes(const std::string& name, const std::string& bytes);
 std::string TempPath(const std::string& name);
