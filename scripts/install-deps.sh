@@ -6,7 +6,7 @@ pkgs=(cmake ninja-build g++ make pkg-config
       libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
       gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-tools
       libgtest-dev googletest libbenchmark-dev
-      fonts-liberation xvfb xauth libxcb1-dev ffmpeg mediainfo strace
+      fonts-liberation xvfb xauth openbox libxcb1-dev ffmpeg mediainfo strace
       clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
