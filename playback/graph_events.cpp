@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include <utility>
+
 CGraphEvents::~CGraphEvents()
 {
     Detach();
@@ -21,6 +23,8 @@ void CGraphEvents::Detach()
         gst_bus_set_sync_handler(m_bus.get(), nullptr, nullptr, nullptr);
         m_bus.reset();
     }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_queued.clear();
 }
 
 void CGraphEvents::SetNotifyWindow(QObject* receiver, std::uint32_t type)
@@ -44,14 +48,15 @@ bool CGraphEvents::HasError() const
 
 GstBusSyncReply CGraphEvents::OnMessage(GstBus* /*bus*/, GstMessage* message, gpointer self)
 {
-    auto* events = static_cast<CGraphEvents*>(self);
+    // A sync handler that drops a message owns it: kept or released here, never left to the bus. Kept
+    // there, every state change would hold a reference on its element and the pipeline would never be
+    // freed.
+    zv::MessagePtr owned(message);
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type != GST_MESSAGE_EOS && type != GST_MESSAGE_ERROR) {
-        // A sync handler that drops a message owns it: the bus does not unref it. Kept, every state change
-        // would hold a reference on its element and the pipeline would never be freed.
-        gst_message_unref(message);
         return GST_BUS_DROP;
     }
+    auto* events = static_cast<CGraphEvents*>(self);
     std::lock_guard<std::mutex> lock(events->m_mutex);
     if (type == GST_MESSAGE_ERROR && events->m_firstError.empty()) {
         GError* error = nullptr;
@@ -66,20 +71,23 @@ GstBusSyncReply CGraphEvents::OnMessage(GstBus* /*bus*/, GstMessage* message, gp
             events->m_firstError += ")";
         }
     }
+    events->m_queued.push_back(std::move(owned));
     if (events->m_receiver != nullptr) {
         QCoreApplication::postEvent(events->m_receiver, new QEvent(static_cast<QEvent::Type>(events->m_type)));
     }
-    return GST_BUS_PASS;
+    return GST_BUS_DROP;
 }
 
 bool CGraphEvents::GetEvent(long& code)
 {
-    if (!m_bus) {
-        return false;
-    }
-    zv::MessagePtr message(gst_bus_pop_filtered(m_bus.get(), static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
-    if (!message) {
-        return false;
+    zv::MessagePtr message;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_queued.empty()) {
+            return false;
+        }
+        message = std::move(m_queued.front());
+        m_queued.pop_front();
     }
     code = GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS ? EC_COMPLETE : EC_ERRORABORT;
     return true;
@@ -87,10 +95,14 @@ bool CGraphEvents::GetEvent(long& code)
 
 void CGraphEvents::DiscardEndOfStream()
 {
-    while (m_bus) {
-        zv::MessagePtr message(gst_bus_pop_filtered(m_bus.get(), GST_MESSAGE_EOS));
-        if (!message) {
-            return;
+    std::deque<zv::MessagePtr> dropped;   // released outside the lock
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto it = m_queued.begin(); it != m_queued.end();) {
+        if (GST_MESSAGE_TYPE(it->get()) == GST_MESSAGE_EOS) {
+            dropped.push_back(std::move(*it));
+            it = m_queued.erase(it);
+        } else {
+            ++it;
         }
     }
 }

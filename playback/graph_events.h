@@ -1,14 +1,17 @@
 #pragma once
 // Graph events from the pipeline's bus to the window that owns the graph. A sync handler, running on
-// whichever thread posts, keeps the two messages the player acts on (end of stream, error) queued on the
-// bus and posts the notify event (type 0x8001) to the notify object; every other message is dropped
-// there, so the bus never fills up. The window then drains the bus on its own thread.
+// whichever thread posts, takes the two messages the player acts on (end of stream, error) into a queue
+// of its own and only then posts the notify event (type 0x8001) to the notify object; every other
+// message is dropped there, so nothing piles up. The window then drains the queue on its own thread.
+// The message is queued before the notify event exists, so a window that handles the event at once
+// always finds it (left on the bus, it would land there only after the handler had looked).
 
 #include "dvfilter/gst_handles.h"
 
 #include <QObject>
 
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 
@@ -34,8 +37,8 @@ public:
 
     // Pops the next queued event without waiting: true with its code, false when none is queued.
     bool GetEvent(long& code);
-    // Drops the end-of-stream messages already waiting: while the end of one stream is being handled, its
-    // sinks can report it again, and that is not a second end.
+    // Drops the end-of-stream messages already waiting (errors stay): while the end of one stream is being
+    // handled, its sinks can report it again, and that is not a second end.
     void DiscardEndOfStream();
 
 private:
@@ -46,4 +49,5 @@ private:
     QObject* m_receiver = nullptr;
     std::uint32_t m_type = 0;
     std::string m_firstError;
+    std::deque<zv::MessagePtr> m_queued;   // messages hold their element: cleared by Detach
 };

@@ -98,6 +98,8 @@ private:
                        const char* createMessage, const char* addMessage);
     HRESULT LinkThroughConverter(GstPad* outputPin, GstPad* inputPin);
     HRESULT RenderAudio(GstPad* outputPin);
+    HRESULT HoldFirstFrame(GstElement* tee, bool& carriesSound);
+    HRESULT ConnectFramesToDecoder(GstElement* tee, GstElement* decoder, bool systemStream);
     HRESULT GetPositions(std::int64_t* current, std::int64_t* stop);
     HRESULT SetPositions(std::int64_t position);
     bool WaitForPreroll(std::int32_t timeoutMs);

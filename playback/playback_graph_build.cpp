@@ -9,6 +9,7 @@
 #include "dvfilter/gst_dv_metadata_filter.h"
 #include "playback/appsink_renderer.h"
 #include "playback/audio_output_notice.h"
+#include "playback/dv_frame_sound.h"
 #include "playback/element_factory.h"
 #include "playback/element_packages.h"
 #include "playback/overlay_renderer.h"
@@ -569,7 +570,7 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
         }
 
         // 18: a separate sound stream (type-2 file), or the sound inside the DV frames (type-1, or a
-        // type-2 file without sound) through the DV splitter.
+        // type-2 file without sound) through the DV splitter; frames without sound go to the decoder.
         zv::GstPtr<GstPad> audioPin;
         if (SUCCEEDED(GetUnconnectedPin(splitter.get(), GST_PAD_SRC, audioPin))) {
             hr = RenderAudio(audioPin.get());
@@ -579,6 +580,14 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
             hr = ConnectFilters(m_pGraph.get(), tee.get(), decoder.get());
             if (FAILED(hr)) {
                 return Fail(hr, "Could not connect from AVI splitter");
+            }
+        } else if (bool framesCarrySound = true; FAILED(hr = HoldFirstFrame(tee.get(), framesCarrySound))) {
+            return hr;
+        } else if (!framesCarrySound) {
+            // Nothing for the DV splitter to do: its audio decoder would only complain about every frame.
+            hr = ConnectFramesToDecoder(tee.get(), decoder.get(), systemStream != FALSE);
+            if (FAILED(hr)) {
+                return hr;
             }
         } else {
             viaDvSplitter = true;
@@ -609,12 +618,11 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
             }
             // The DV splitter makes its pads from the first frame: let exactly that frame through and
             // hold its thread once the pads exist.
-            zv::GstPtr<GstPad> teeInput = zv::AdoptObject(gst_element_get_static_pad(tee.get(), "sink"));
-            m_discoveryValve.Attach(teeInput.get(), 1);
             m_dvSplitterGate.Attach(dvSplitter.get(), CPadGate::HoldAt::VideoPad);
-            m_splitterGate.Release();
-            if (!m_dvSplitterGate.WaitHeld(kPadWait,
-                                           [this] { return m_events.HasError() || m_discoveryValve.EndOfStream(); })) {
+            m_discoveryValve.Allow(1);
+            // The end of the stream passing the tee says nothing yet: the one frame before it may still be
+            // on its way to the splitter. The gate gives up once the end has reached the splitter itself.
+            if (!m_dvSplitterGate.WaitHeld(kPadWait, [this] { return m_events.HasError(); })) {
                 if (m_discoveryValve.EndOfStream()) {
                     m_errorDetail = "The stream ends before its first DV frame.";
                 }
@@ -757,11 +765,60 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     ReleaseGates();
     if (viaDvSplitter) {
         // The DV splitter's first frame went through before the strip's branch existed: start again at
-        // frame 0 so both branches begin together.
-        WaitForPreroll(kPrerollWaitMs);
+        // frame 0 so both branches begin together. When the stream ended with that frame, the strip's
+        // branch will get neither a frame nor the end, so it cannot preroll: nothing to wait for.
+        if (!m_discoveryValve.EndOfStream()) {
+            WaitForPreroll(kPrerollWaitMs);
+        }
         SetPositions(m_rtHalfFrame);
     }
     return hr;
+}
+
+// The first frame, held at the tee's input while the graph is built, says whether the frames carry
+// sound: the DV splitter is there only for the sound inside them.
+HRESULT CPlaybackGraph::HoldFirstFrame(GstElement* tee, bool& carriesSound)
+{
+    zv::GstPtr<GstPad> teeInput = zv::AdoptObject(gst_element_get_static_pad(tee, "sink"));
+    if (!teeInput) {
+        return Fail(E_FAIL, "Could not connect Tee to DV splitter");
+    }
+    m_discoveryValve.Attach(teeInput.get(), 0);
+    m_splitterGate.Release();
+    if (!m_discoveryValve.WaitHeld(kPadWait, [this] { return m_events.HasError(); })) {
+        if (m_discoveryValve.EndOfStream()) {
+            m_errorDetail = "The stream ends before its first DV frame.";
+        }
+        return Fail(E_FAIL, "Could not connect DV splitter to DV decoder");
+    }
+    carriesSound = m_discoveryValve.TestHeld(&DvFrameCarriesSound);
+    return S_OK;
+}
+
+// Frames without sound straight from the tee to the decoder.
+HRESULT CPlaybackGraph::ConnectFramesToDecoder(GstElement* tee, GstElement* decoder, bool systemStream)
+{
+    GstElement* input = decoder;
+    zv::GstPtr<GstElement> adapter;
+    if (systemStream) {
+        // Interleaved frames are whole DV frames as plain DV video frames are: only the caps differ.
+        adapter = ElementFactory().Make("capssetter");
+        zv::CapsPtr caps(gst_caps_from_string("video/x-dv, systemstream=(boolean)false"));
+        if (!adapter || !gst_bin_add(GST_BIN(m_pGraph.get()), adapter.get())) {
+            return Fail(E_FAIL, "Could not connect from AVI splitter");
+        }
+        g_object_set(adapter.get(), "caps", caps.get(), "join", TRUE, "replace", FALSE, nullptr);
+        gst_element_sync_state_with_parent(adapter.get());
+        if (!gst_element_link(adapter.get(), decoder)) {
+            return Fail(E_FAIL, "Could not connect from AVI splitter");
+        }
+        input = adapter.get();
+    }
+    const HRESULT hr = ConnectFilters(m_pGraph.get(), tee, input);
+    if (FAILED(hr)) {
+        return Fail(hr, "Could not connect from AVI splitter");
+    }
+    return S_OK;
 }
 
 void CPlaybackGraph::ReleaseGates()

@@ -2,7 +2,7 @@
 //
 //   mkdvavi --output FILE [--system pal|ntsc] [--layout type2|type2-audio|type1]
 //           [--index idx1|idx1-relative|opendml] [--frames N | --scenes "YYYY-MM-DD HH:MM:SS+N,..."] [--sparse]
-//           [--aspect 4:3|16:9]
+//           [--aspect 4:3|16:9] [--blank]
 //   mkdvavi --output FILE --preset sample [options to override]
 //
 // Errors go to stderr with exit status 1.
@@ -26,8 +26,10 @@ constexpr const char* kUsage =
     "usage: mkdvavi --output FILE [--system pal|ntsc] [--layout type2|type2-audio|type1]\n"
     "               [--index idx1|idx1-relative|opendml]\n"
     "               [--frames N | --scenes \"YYYY-MM-DD HH:MM:SS+N,...\"] [--sparse] [--aspect 4:3|16:9]\n"
+    "               [--blank]\n"
     "       mkdvavi --output FILE --preset sample [overriding options]\n"
     "Defaults: pal, type2-audio, idx1, 4:3, --frames 50 recorded from 2024-07-08 10:15:00.\n"
+    "--blank: frames as blank tape gives them, every pack empty (no subcode, VAUX or AAUX pack).\n"
     "The sample preset: PAL, type2-audio, idx1, scenes of 50, 40 and 35 frames.\n";
 
 // Three scenes with pauses between them, the way a holiday tape looks.
@@ -70,6 +72,10 @@ int main(int argc, char** argv)
         }
         if (arg == "--sparse") {
             options.sparse = true;
+            continue;
+        }
+        if (arg == "--blank") {
+            options.blank = true;
             continue;
         }
         if (i + 1 >= argc)

@@ -106,4 +106,39 @@ TEST(SnapshotCommand, ComplainsInTheOpenCommandsWords)
     }
 }
 
+// One-frame files, blank tape among them, export their picture on every run, and frames without sound
+// leave stderr clean (the DV audio decoder says "# no audio" for each such frame it is given).
+TEST(SnapshotCommand, OneFrameFilesExportOnEveryRunWithAQuietStderr)
+{
+    struct Case {
+        const char* name;
+        AviLayout layout;
+        bool blank;
+    };
+    const Case cases[] = {
+        {"snap_one_type2_packs", AviLayout::Type2, false},
+        {"snap_one_type2_blank", AviLayout::Type2, true},
+        {"snap_one_type1_blank", AviLayout::Type1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fixture::ClipOptions options;
+        options.layout = c.layout;
+        options.blank = c.blank;
+        options.scenes = {{{2004, 7, 14, 10, 30, 58}, 1}};
+        const std::string path = pipeline_test::TempPath(std::string(c.name) + ".avi");
+        std::string error;
+        ASSERT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
+        for (int run = 0; run < 4; ++run) {
+            const std::string output = pipeline_test::TempPath(std::string(c.name) + ".png");
+            const Outcome outcome = Snapshot(path, 0, output, false);
+            ASSERT_EQ(outcome.status, 0) << "run " << run << ": " << outcome.err;
+            EXPECT_EQ(outcome.err.find("# no audio"), std::string::npos) << outcome.err;
+            QImage picture(QString::fromStdString(output));
+            ASSERT_FALSE(picture.isNull());
+            EXPECT_EQ(pipeline_test::PictureIdentity(picture.convertToFormat(QImage::Format_RGB32)), 0);
+        }
+    }
+}
+
 }  // namespace

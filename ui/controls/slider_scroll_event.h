@@ -38,6 +38,9 @@ public:
     {
     }
 
+    // A copy for whoever must deliver the notification later (input discarding holds events back).
+    CSliderScrollEvent* clone() const override { return new CSliderScrollEvent(*this); }
+
     int Code() const { return m_nCode; }
     int Position() const { return m_nPosition; }
     QWidget* Slider() const { return m_pSlider.data(); }
