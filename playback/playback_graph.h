@@ -98,7 +98,7 @@ private:
                        const char* createMessage, const char* addMessage);
     HRESULT LinkThroughConverter(GstPad* outputPin, GstPad* inputPin);
     HRESULT RenderAudio(GstPad* outputPin);
-    HRESULT HoldFirstFrame(GstElement* tee, bool& carriesSound);
+    HRESULT HoldFirstFrame(GstElement* tee, const char* path, bool& carriesSound);
     HRESULT ConnectFramesToDecoder(GstElement* tee, GstElement* decoder, bool systemStream);
     HRESULT GetPositions(std::int64_t* current, std::int64_t* stop);
     HRESULT SetPositions(std::int64_t position);

@@ -5,11 +5,11 @@
 
 #include "avi/file_io.h"
 #include "avi/index_claims.h"
+#include "avi/frame_sound.h"
 #include "avi/stream_info.h"
 #include "dvfilter/gst_dv_metadata_filter.h"
 #include "playback/appsink_renderer.h"
 #include "playback/audio_output_notice.h"
-#include "playback/dv_frame_sound.h"
 #include "playback/element_factory.h"
 #include "playback/element_packages.h"
 #include "playback/overlay_renderer.h"
@@ -581,7 +581,7 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
             if (FAILED(hr)) {
                 return Fail(hr, "Could not connect from AVI splitter");
             }
-        } else if (bool framesCarrySound = true; FAILED(hr = HoldFirstFrame(tee.get(), framesCarrySound))) {
+        } else if (bool framesCarrySound = true; FAILED(hr = HoldFirstFrame(tee.get(), path, framesCarrySound))) {
             return hr;
         } else if (!framesCarrySound) {
             // Nothing for the DV splitter to do: its audio decoder would only complain about every frame.
@@ -776,8 +776,8 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
 }
 
 // The first frame, held at the tee's input while the graph is built, says whether the frames carry
-// sound: the DV splitter is there only for the sound inside them.
-HRESULT CPlaybackGraph::HoldFirstFrame(GstElement* tee, bool& carriesSound)
+// sound (else a sample of the file's frames does): the DV splitter is there only for the sound inside them.
+HRESULT CPlaybackGraph::HoldFirstFrame(GstElement* tee, const char* path, bool& carriesSound)
 {
     zv::GstPtr<GstPad> teeInput = zv::AdoptObject(gst_element_get_static_pad(tee, "sink"));
     if (!teeInput) {
@@ -791,7 +791,8 @@ HRESULT CPlaybackGraph::HoldFirstFrame(GstElement* tee, bool& carriesSound)
         }
         return Fail(E_FAIL, "Could not connect DV splitter to DV decoder");
     }
-    carriesSound = m_discoveryValve.TestHeld(&DvFrameCarriesSound);
+    // A silent first frame may only be blank tape before the recording: the file's own frames decide then.
+    carriesSound = m_discoveryValve.TestHeld(&DvFrameCarriesSound) || FileFramesCarrySound(path);
     return S_OK;
 }
 

@@ -375,38 +375,52 @@ TEST(PlaybackGraph, StatesFollowRunPauseAndStopAndAStoppedGraphPlaysAgain)
     }
 }
 
-TEST(PlaybackGraph, FramesWithoutSoundPlaySilentStraightToTheDecoder)
+// Frames whose sound packs are removed (every AAUX pack absent): with no sound anywhere there is nothing
+// for the DV splitter to find and the frames go to the decoder directly; a capture that only starts on
+// blank tape still gets the DV splitter and its sound. Either way the picture plays.
+TEST(PlaybackGraph, TheDvSplitterIsThereOnlyWhenSomeFramesCarrySound)
 {
-    // No sound stream and no sound in the frames (every AAUX pack removed): there is nothing for the DV
-    // splitter to find, the frames go to the decoder directly, and the file plays, silent.
-    const ClipCase clip{"no_sound_anywhere", DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1Absolute, 10};
-    const fixture::ClipOptions options = pipeline_test::OptionsOf(clip);
-    const fixture::FrameSource camcorder = fixture::MakeCamcorderFrameSource(options);
-    const fixture::FrameSource silent = [&](std::int64_t frame, std::size_t needed, std::vector<std::uint8_t>& data) {
-        if (!camcorder(frame, needed, data)) {
-            return false;
-        }
-        for (std::size_t sequence = 0; (sequence + 1) * 12000 <= data.size(); ++sequence) {
-            for (int block = 0; block < 9; ++block) {
-                data[sequence * 12000 + 480 + 1280 * static_cast<std::size_t>(block) + 3] = 0xFF;   // pack absent
-            }
-        }
-        return true;
+    struct Case {
+        const char* name;
+        std::int64_t silentFrames;   // from the start
+        int dvSplitters;
     };
-    const std::string path = pipeline_test::TempPath("no_sound_anywhere.avi");
-    std::string error;
-    ASSERT_TRUE(fixture::WriteDvAvi(path, fixture::ClipWriterOptions(options), silent, nullptr, &error)) << error;
-    CPlaybackGraph graph;
-    graph.SetAudioSinkFactory("fakesink");
-    ASSERT_EQ(graph.BuildGraph(path.c_str(), 2, 2, 1, 700, 100), S_OK) << graph.m_szError;
-    EXPECT_EQ(CountElements(graph, "dvdemux"), 0);
-    EXPECT_EQ(CountElements(graph, "audioconvert"), 0);
-    ASSERT_EQ(graph.Pause(), S_OK);
-    ASSERT_EQ(graph.SeekToFrame(4), S_OK);
-    auto* video = dynamic_cast<CAppSinkRenderer*>(graph.m_pVideoWC9.get());
-    QImage picture;
-    ASSERT_TRUE(video->CurrentImage(picture));
-    EXPECT_EQ(pipeline_test::PictureIdentity(picture), 4);
+    constexpr std::int64_t kFrames = 80;
+    const Case cases[] = {
+        {"no_sound_anywhere", kFrames, 0},
+        {"blank_tape_then_sound", 70, 1},
+        {"sound_from_the_first_frame", 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ClipCase clip{c.name, DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1Absolute, kFrames};
+        const fixture::ClipOptions options = pipeline_test::OptionsOf(clip);
+        const fixture::FrameSource camcorder = fixture::MakeCamcorderFrameSource(options);
+        const fixture::FrameSource silent = [&](std::int64_t frame, std::size_t needed, std::vector<std::uint8_t>& data) {
+            if (!camcorder(frame, needed, data)) {
+                return false;
+            }
+            for (std::size_t sequence = 0; frame < c.silentFrames && (sequence + 1) * 12000 <= data.size(); ++sequence) {
+                for (int block = 0; block < 9; ++block) {
+                    data[sequence * 12000 + 480 + 1280 * static_cast<std::size_t>(block) + 3] = 0xFF;   // pack absent
+                }
+            }
+            return true;
+        };
+        const std::string path = pipeline_test::TempPath(std::string(c.name) + ".avi");
+        std::string error;
+        ASSERT_TRUE(fixture::WriteDvAvi(path, fixture::ClipWriterOptions(options), silent, nullptr, &error)) << error;
+        CPlaybackGraph graph;
+        graph.SetAudioSinkFactory("fakesink");
+        ASSERT_EQ(graph.BuildGraph(path.c_str(), 2, 2, 1, 700, 100), S_OK) << graph.m_szError;
+        EXPECT_EQ(CountElements(graph, "dvdemux"), c.dvSplitters);
+        ASSERT_EQ(graph.Pause(), S_OK);
+        ASSERT_EQ(graph.SeekToFrame(4), S_OK);
+        auto* video = dynamic_cast<CAppSinkRenderer*>(graph.m_pVideoWC9.get());
+        QImage picture;
+        ASSERT_TRUE(video->CurrentImage(picture));
+        EXPECT_EQ(pipeline_test::PictureIdentity(picture), 4);
+    }
 }
 
 // A file of one frame, with the camcorder's packs or as blank tape leaves it (not one pack, so no sound in
