@@ -9,3 +9,6 @@ export ZV_BENCH_DIR=$dir
 if [ -x "$build/bench/pipeline_bench" ]; then
   "$build/bench/pipeline_bench"
 fi
+if [ -x "$build/bench/snapshot_bench" ]; then
+  "$build/bench/snapshot_bench"
+fi

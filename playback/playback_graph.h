@@ -11,6 +11,7 @@
 #include "playback/graph_events.h"
 #include "playback/pad_gate.h"
 #include "playback/pad_relinker.h"
+#include "playback/seek_frame_gate.h"
 #include "playback/sink_watch.h"
 #include "playback/windowless_control.h"
 
@@ -63,6 +64,13 @@ public:
     // The sink audio goes to: "autoaudiosink" unless set (a headless export uses "fakesink"). Before
     // BuildGraph only.
     void SetAudioSinkFactory(const char* factoryName) { m_audioSinkFactory = factoryName; }
+    // For one still picture (the headless snapshot): the decoder and the strip take one frame per seek and
+    // none before the first, so the frame sought is the only one decoded. Before BuildGraph only. Nothing
+    // prerolls before that seek: seek with ShowFrame before the first Pause.
+    void HoldFramesUntilFirstSeek() { m_holdUntilFirstSeek = true; }
+    // One accurate seek to the middle of frame n (kept inside the file) and its preroll, without the
+    // re-seeks that keep the last frame on the screen: a still picture needs its frame decoded once.
+    HRESULT ShowFrame(std::int64_t n);
     // What the last failure was about: the element that could not be made and the package it comes from,
     // or what GStreamer said (an error on the bus); empty when there is nothing to add.
     const std::string& ErrorDetail() const { return m_errorDetail; }
@@ -114,6 +122,9 @@ private:
     CPadRelinker m_splitterLinks;
     CPadRelinker m_dvSplitterLinks;
     CSinkWatch m_seekWatch;
+    bool m_holdUntilFirstSeek = false;
+    CSeekFrameGate m_decoderGate;
+    CSeekFrameGate m_stripGate;
     std::string m_audioSinkFactory = "autoaudiosink";
     std::string m_errorDetail;
 };

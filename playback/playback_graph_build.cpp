@@ -96,6 +96,24 @@ zv::GstPtr<GstElement> FindInBin(GstElement* renderer, GType type)
     return found;
 }
 
+// Gates the frames bound for the named element, on the output that feeds it (no element of that name, as
+// the decoder of a stream that is not DV, gates nothing).
+void GateInputOf(GstBin* graph, const char* name, CSeekFrameGate& gate)
+{
+    const zv::GstPtr<GstElement> element = zv::AdoptObject(gst_bin_get_by_name(graph, name));
+    const zv::GstPtr<GstPad> input = element ? zv::AdoptObject(gst_element_get_static_pad(element.get(), "sink"))
+                                             : zv::GstPtr<GstPad>();
+    const zv::GstPtr<GstPad> feed = input ? zv::AdoptObject(gst_pad_get_peer(input.get())) : zv::GstPtr<GstPad>();
+    if (!feed) {
+        return;
+    }
+    // Frame threads would make the decoder wait for the frames after the one sought before giving it out.
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(element.get()), "thread-type") != nullptr) {
+        gst_util_set_object_arg(G_OBJECT(element.get()), "thread-type", "slice");
+    }
+    gate.Attach(feed.get());
+}
+
 }  // namespace
 
 HRESULT CPlaybackGraph::Fail(HRESULT hr, const char* message)
@@ -762,10 +780,18 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
             }
         });
     }
+    if (m_holdUntilFirstSeek) {
+        GateInputOf(GST_BIN(m_pGraph.get()), "DV Decoder", m_decoderGate);
+        GateInputOf(GST_BIN(m_pGraph.get()), "DV Metadata Filter", m_stripGate);
+    }
     ReleaseGates();
-    if (viaDvSplitter) {
+    if (m_holdUntilFirstSeek) {
+        // A seek that came before the DV splitter has taken up its pads would not reach the picture.
+        m_decoderGate.WaitFirstFrame(kPadWait);
+        m_stripGate.WaitFirstFrame(kPadWait);
+    } else if (viaDvSplitter) {
         // The DV splitter's first frame went through before the strip's branch existed: start again at
-        // frame 0 so both branches begin together. When the stream ended with that frame, the strip's
+        // frame 0 so both branches begin together (a held graph begins at its first seek instead). When the stream ended with that frame, the strip's
         // branch will get neither a frame nor the end, so it cannot preroll: nothing to wait for.
         if (!m_discoveryValve.EndOfStream()) {
             WaitForPreroll(kPrerollWaitMs);

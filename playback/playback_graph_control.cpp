@@ -312,6 +312,24 @@ HRESULT CPlaybackGraph::SeekToFrame(std::int64_t n)
     return SeekToTime(n * m_rtFrame + m_rtHalfFrame);
 }
 
+HRESULT CPlaybackGraph::ShowFrame(std::int64_t n)
+{
+    std::int64_t count = 0;
+    if (m_rtFrame <= 0 || FAILED(GetFrameCount(&count)) || count <= 0) {
+        return Fail(E_FAIL, "Could not set position");
+    }
+    n = n < 0 ? 0 : n >= count ? count - 1 : n;
+    std::int64_t t = n * m_rtFrame + m_rtHalfFrame;
+    if (t >= m_rtStop) {
+        t = m_rtStop - m_rtHalfFrame;   // a last frame shorter than half a frame: inside it all the same
+    }
+    const HRESULT hr = SetPositions(t);
+    if (FAILED(hr)) {
+        return Fail(hr, "Could not set position");
+    }
+    return hr;
+}
+
 HRESULT CPlaybackGraph::RefreshFrame()
 {
     std::int64_t current = 0;

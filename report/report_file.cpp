@@ -50,6 +50,12 @@ void WriteRefusal(int checkResult, const char* path, std::FILE* err)
         std::fprintf(err, "%s\n", message.c_str());
 }
 
+void WriteFrameOutsideFile(std::int64_t frame, std::int64_t frameCount, std::FILE* err)
+{
+    std::fprintf(err, "Frame %lld is outside the file (0 to %lld)\n", static_cast<long long>(frame),
+                 static_cast<long long>(frameCount) - 1);
+}
+
 bool ReportFile::Open(const char* path, std::FILE* err)
 {
     const DvAviCheckResult check = CheckDvAviFile(path);
@@ -71,8 +77,7 @@ bool ReportFile::ReadFrame(std::int64_t frame, std::FILE* err)
 {
     const std::vector<std::int64_t>& offsets = m_reader.FrameOffsets();
     if (frame < 0 || frame >= static_cast<std::int64_t>(offsets.size())) {
-        std::fprintf(err, "Frame %lld is outside the file (0 to %lld)\n", static_cast<long long>(frame),
-                     static_cast<long long>(offsets.size()) - 1);
+        WriteFrameOutsideFile(frame, static_cast<std::int64_t>(offsets.size()), err);
         return false;
     }
     const std::int64_t data = offsets[static_cast<std::size_t>(frame)];

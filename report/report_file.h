@@ -31,6 +31,9 @@ private:
     std::size_t m_frameLength = 0;
 };
 
+// Writes the refusal of a frame number outside 0 .. frameCount - 1. Shared by the commands that take --frame.
+void WriteFrameOutsideFile(std::int64_t frame, std::int64_t frameCount, std::FILE* err);
+
 // Writes the check's message for a refused file (path filled in; the system text after an empty line where the
 // player shows one). Shared by --check and every command that opens a file.
 void WriteRefusal(int checkResult, const char* path, std::FILE* err);

@@ -4,6 +4,7 @@
 #include "avi/last_error.h"
 #include "playback/appsink_renderer.h"
 #include "playback/playback_graph.h"
+#include "report/report_file.h"
 
 #include <QImage>
 #include <QString>
@@ -73,20 +74,28 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
     CPlaybackGraph graph;
     graph.SetAudioSinkFactory("fakesink");
     graph.m_uNotifyMsg = WM_APP_GRAPH_NOTIFY;
+    // One picture: the graph decodes nothing until it is sent to the frame asked for.
+    graph.HoldFramesUntilFirstSeek();
     HRESULT hr = graph.BuildGraph(path, 2, half ? 1 : 2, 1, half ? 350 : 700, half ? 50 : 100);
     if (FAILED(hr)) {
         ReportGraphError("Error Building Filter Graph", hr, graph);
         return 1;
     }
+    // A frame outside the file is refused as --strip refuses it: showing the nearest one instead would
+    // write a picture of a frame nobody asked for.
+    std::int64_t frameCount = 0;
+    if (SUCCEEDED(graph.GetFrameCount(&frameCount)) && (frame < 0 || frame >= frameCount)) {
+        WriteFrameOutsideFile(frame, frameCount, stderr);
+        return 1;
+    }
+    hr = graph.ShowFrame(frame);
+    if (FAILED(hr)) {
+        ReportGraphError("Error Seeking Filter Graph", hr, graph);
+        return 1;
+    }
     hr = graph.Pause();
     if (FAILED(hr)) {
         ReportGraphError("Error Pausing Filter Graph", hr, graph);
-        return 1;
-    }
-    // The graph itself takes a negative frame to frame 0 and one past the end to the last frame.
-    hr = graph.SeekToFrame(frame);
-    if (FAILED(hr)) {
-        ReportGraphError("Error Seeking Filter Graph", hr, graph);
         return 1;
     }
 

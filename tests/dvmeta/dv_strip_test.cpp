@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/skip_status.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -304,5 +306,5 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return zvtest::RunAllTestsReportingSkips();
 }

@@ -3,6 +3,8 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/skip_status.h"
+
 #include <QGuiApplication>
 
 int main(int argc, char** argv)
@@ -12,5 +14,5 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     gst_init(&argc, &argv);
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return zvtest::RunAllTestsReportingSkips();
 }

@@ -1,6 +1,7 @@
 // The still-frame export: the frame the real pipeline shows, written as two PNG files, and the open
 // command's words when it cannot be done.
 
+#include "playback/element_factory.h"
 #include "report/snapshot_command.h"
 #include "tests/playback/clip_files.h"
 
@@ -8,7 +9,9 @@
 
 #include <QImage>
 
+#include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
@@ -55,8 +58,8 @@ TEST(SnapshotCommand, WritesThePictureAndTheStripOfTheChosenFrame)
     };
     const Case cases[] = {
         {7, 7, false, 720, 768},
-        {-4, 0, false, 720, 768},     // before the start: frame 0
-        {500, 11, false, 720, 768},   // past the end: the last frame
+        {0, 0, false, 720, 768},
+        {11, 11, false, 720, 768},
         {3, 3, true, 360, 384},
     };
     for (const Case& c : cases) {
@@ -72,6 +75,50 @@ TEST(SnapshotCommand, WritesThePictureAndTheStripOfTheChosenFrame)
         ASSERT_FALSE(strip.isNull());
         EXPECT_EQ(strip.width(), c.stripWidth);
         EXPECT_EQ(strip.convertToFormat(QImage::Format_RGB32), pipeline_test::ExpectedStrip(kClip, c.shown, c.half, 1));
+    }
+}
+
+// The real DV decoder, with a count of the frames handed to it.
+class CDecodeCounter final : public IElementFactory {
+public:
+    zv::GstPtr<GstElement> Make(const char* factoryName) override
+    {
+        zv::GstPtr<GstElement> element = m_installed.Make(factoryName);
+        if (element && std::strcmp(factoryName, "avdec_dvvideo") == 0) {
+            zv::GstPtr<GstPad> input = zv::AdoptObject(gst_element_get_static_pad(element.get(), "sink"));
+            gst_pad_add_probe(input.get(), GST_PAD_PROBE_TYPE_BUFFER, &CDecodeCounter::OnFrame, &m_frames, nullptr);
+        }
+        return element;
+    }
+    int Frames() const { return m_frames.load(); }
+
+private:
+    static GstPadProbeReturn OnFrame(GstPad*, GstPadProbeInfo*, gpointer frames)
+    {
+        ++*static_cast<std::atomic<int>*>(frames);
+        return GST_PAD_PROBE_OK;
+    }
+
+    CGstElementFactory m_installed;
+    std::atomic<int> m_frames{0};
+};
+
+TEST(SnapshotCommand, DecodesOnlyTheFrameItShows)
+{
+    const ClipCase interleaved{"snapshot_type1", DvSystem::Pal625, AviLayout::Type1, AviIndex::Idx1Absolute, 12};
+    for (const ClipCase& clip : {kClip, interleaved}) {
+        for (const long long frame : {0LL, 6LL, 11LL}) {
+            SCOPED_TRACE(std::string(clip.name) + " frame " + std::to_string(frame));
+            CDecodeCounter counter;
+            IElementFactory* previous = SetElementFactory(&counter);
+            const std::string output = pipeline_test::TempPath("counted.png");
+            const Outcome outcome = Snapshot(pipeline_test::ClipPath(clip), frame, output, false);
+            SetElementFactory(previous);
+            ASSERT_EQ(outcome.status, 0) << outcome.err;
+            EXPECT_EQ(counter.Frames(), 1);
+            EXPECT_EQ(pipeline_test::PictureIdentity(QImage(QString::fromStdString(output)).convertToFormat(QImage::Format_RGB32)),
+                      frame);
+        }
     }
 }
 
@@ -138,6 +185,18 @@ TEST(SnapshotCommand, OneFrameFilesExportOnEveryRunWithAQuietStderr)
             ASSERT_FALSE(picture.isNull());
             EXPECT_EQ(pipeline_test::PictureIdentity(picture.convertToFormat(QImage::Format_RGB32)), 0);
         }
+    }
+}
+
+TEST(SnapshotCommand, RefusesAFrameOutsideTheFile)
+{
+    for (const long long frame : {-1LL, 12LL, 500LL}) {
+        SCOPED_TRACE(frame);
+        const std::string output = pipeline_test::TempPath("outside.png");
+        const Outcome outcome = Snapshot(pipeline_test::ClipPath(kClip), frame, output, false);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err, "Frame " + std::to_string(frame) + " is outside the file (0 to 11)\n");
+        EXPECT_NE(access(output.c_str(), F_OK), 0);
     }
 }
 

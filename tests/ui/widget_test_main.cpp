@@ -4,6 +4,8 @@
 #include <QStyleFactory>
 #include <gtest/gtest.h>
 
+#include "tests/support/skip_status.h"
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -11,5 +13,5 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return zvtest::RunAllTestsReportingSkips();
 }

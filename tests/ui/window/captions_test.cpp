@@ -2,6 +2,7 @@
 // window manager (tests/support/xvfb_wm_run.sh), their _NET_WM_NAME read back with xprop. Qt adds text of
 // its own to titles on X11 (the application's display name), so what setWindowTitle was given proves
 // nothing: only the property the window manager shows does.
+#include "tests/support/skip_status.h"
 #include "tests/support/run_process.h"
 #include "tests/ui/window/window_test_support.h"
 #include "ui/dialogs/progress_popup.h"
@@ -205,5 +206,5 @@ int main(int argc, char** argv)
     CPlayerApp::ApplyIdentity();
     gst_init(nullptr, nullptr);
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return zvtest::RunAllTestsReportingSkips();
 }

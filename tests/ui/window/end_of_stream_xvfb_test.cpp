@@ -5,6 +5,7 @@
 //
 // The binary starts itself again under xvfb-run (a private server on a free display) with openbox as
 // its window manager, then runs the window on Qt's xcb platform.
+#include "tests/support/skip_status.h"
 #include "tests/ui/window/window_test_support.h"
 
 #include "playback/appsink_renderer.h"
@@ -242,5 +243,5 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     gst_init(nullptr, nullptr);
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return zvtest::RunAllTestsReportingSkips();
 }

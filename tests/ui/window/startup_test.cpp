@@ -26,6 +26,9 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -112,8 +115,13 @@ TEST(StartUp, WithoutAnyRendererTheStartUpEndsWithItsBoxNamingWhatToInstall)
         EXPECT_EQ(boxes.Messages()[0].title, "Error!");
         EXPECT_EQ(boxes.Messages()[0].owner, nullptr);
         EXPECT_EQ(boxes.Messages()[0].icon, QMessageBox::Critical);
-        // Nothing of the later start-up ran: no hand-over is waiting.
+        // Nothing of the later start-up ran: no hand-over is waiting, and the window's first paint (which
+        // posts a waiting one) opens nothing.
+        EXPECT_FALSE(dialog.HandOverPending());
+        dialog.show();
+        ASSERT_TRUE(wintest::WaitFor([&] { return wintest::FirstPaintDone(dialog); }));
         QCoreApplication::sendPostedEvents(&dialog, kOpenCommandLineEvent);
+        EXPECT_EQ(dialog.Playback(), nullptr);
         EXPECT_EQ(boxes.Messages().size(), 1u);
     }
 }
@@ -162,20 +170,33 @@ TEST(MainWindowMenu, ItemsCarryTheirTextsIdsAndStartingStates)
 TEST(MainWindowKeys, EnterAndEscapeNeverCloseTheWindowButTheCloseRequestDoes)
 {
     CPlayerDlg dialog;
-    int result = -1;
-    QTimer::singleShot(0, &dialog, [&dialog] {
-        for (const int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-            QCoreApplication::sendEvent(&dialog, &press);
+    std::vector<std::string> closedBy;
+    QTimer::singleShot(0, &dialog, [&dialog, &closedBy] {
+        const auto press = [&dialog](int key) {
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(&dialog, &event);
+        };
+        const std::pair<const char*, std::function<void()>> attempts[] = {
+            {"Escape", [&] { press(Qt::Key_Escape); }},
+            {"Return", [&] { press(Qt::Key_Return); }},
+            {"Enter", [&] { press(Qt::Key_Enter); }},
+            {"reject()", [&] { dialog.reject(); }},
+            {"accept()", [&] { dialog.accept(); }},
+        };
+        for (const auto& [name, attempt] : attempts) {
+            attempt();
+            if (!dialog.isVisible()) {
+                closedBy.emplace_back(name);
+            }
         }
-        dialog.reject();
-        dialog.accept();
-        // Still running: only the close request ends it.
-        if (dialog.isVisible()) {
-            dialog.close();
-        }
+        dialog.close();
     });
-    result = dialog.exec();
+    // A close request that left the window open would leave exec() waiting: end the run with a result of
+    // its own instead.
+    constexpr int kNeverClosed = 42;
+    QTimer::singleShot(30000, &dialog, [&dialog] { dialog.QDialog::done(kNeverClosed); });
+    const int result = dialog.exec();
+    EXPECT_TRUE(closedBy.empty()) << "closed by " << closedBy.front();
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
 }

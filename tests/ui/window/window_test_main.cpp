@@ -8,6 +8,8 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/skip_status.h"
+
 #include <string>
 #include <vector>
 
@@ -40,5 +42,5 @@ int main(int argc, char** argv)
     QApplication application(count, arguments.data());
     gst_init(nullptr, nullptr);
     testing::InitGoogleTest(&count, arguments.data());
-    return RUN_ALL_TESTS();
+    return zvtest::RunAllTestsReportingSkips();
 }

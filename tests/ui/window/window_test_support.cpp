@@ -3,6 +3,7 @@
 #include "playback/playback_graph.h"
 #include "tests/fixtures/camcorder_clip.h"
 #include "ui/window/command_ids.h"
+#include "ui/window/dialog_client.h"
 #include "ui/window/player_dlg.h"
 
 #include <QCoreApplication>
@@ -116,6 +117,16 @@ void TypeFileName(QFileDialog* dialog, const std::string& path)
     ASSERT_NE(name, nullptr);
     name->setText(QString::fromStdString(path));
     QMetaObject::invokeMethod(dialog, "accept");
+}
+
+bool FirstPaintDone(CPlayerDlg& dialog)
+{
+    for (QWidget* child : dialog.findChildren<QWidget*>()) {
+        if (const auto* client = dynamic_cast<const CDialogClient*>(child)) {
+            return client->Painted();
+        }
+    }
+    return false;
 }
 
 void OpenFromCommandLine(CPlayerDlg& dialog, const std::string& path)

@@ -74,6 +74,9 @@ std::string WriteClip(const std::string& name, int frames, fixture::DvSystem sys
 std::string WriteBytes(const std::string& name, const std::string& bytes);
 std::string TempPath(const std::string& name);
 
+// True once the window has painted for the first time (the moment a command-line hand-over is posted).
+bool FirstPaintDone(CPlayerDlg& dialog);
+
 // A main window through its whole start-up (media framework, probe, settings), not shown.
 void StartUp(CPlayerDlg& dialog, const char* commandLineFile = nullptr);
 
