@@ -11,6 +11,7 @@
 #include "playback/audio_output_notice.h"
 #include "playback/element_factory.h"
 #include "playback/element_packages.h"
+#include "playback/graph_error_text.h"
 #include "playback/overlay_renderer.h"
 #include "playback/stream_subtype.h"
 
@@ -102,6 +103,11 @@ HRESULT CPlaybackGraph::Fail(HRESULT hr, const char* message)
     std::snprintf(m_szError, sizeof m_szError, "%s", message);
     if (m_errorDetail.empty()) {
         m_errorDetail = m_events.FirstError();
+    }
+    if (m_errorDetail.empty() && hr == E_FAIL) {
+        // A step that failed with no element saying why: the code's own text ("Unspecified error") would give
+        // the user nothing to go on.
+        m_errorDetail = kNoCauseText;
     }
     return hr;
 }
