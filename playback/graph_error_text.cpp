@@ -14,6 +14,8 @@ struct Role {
 // The parts of the player's pipeline, named as a user knows them.
 constexpr Role kRoles[] = {
     {"filesrc", "Reading the file"},
+    {"queue", "The pipeline"},   // a queue only passes on what failed behind it
+    {"tee", "The pipeline"},
     {"avidemux", "The AVI reader"},
     {"dvdemux", "The DV splitter"},
     {"avdec_dvvideo", "The DV video decoder"},
