@@ -5,6 +5,7 @@
 
 #include "avi/file_io.h"
 #include "avi/index_claims.h"
+#include "avi/last_error.h"
 #include "avi/stream_info.h"
 #include "dvfilter/gst_dv_metadata_filter.h"
 #include "playback/appsink_renderer.h"
@@ -478,9 +479,10 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     }
     g_object_set(reader.get(), "location", path, nullptr);
     // The reader opens the file only when the pipeline starts; find out now whether it can.
-    const zv::UniqueFd file(::open(path, O_RDONLY | O_CLOEXEC));
+    // Never waiting on a FIFO, nor handing the reader anything but a regular file.
+    const zv::UniqueFd file = zv::OpenForSequentialRead(path);
     if (!file) {
-        m_errorDetail = std::strerror(errno);
+        m_errorDetail = GetLastErrorText();
         return Fail(E_FAIL, "Could not add source filter");
     }
     // The splitter reserves its index tables from the counts the file claims; an index claiming more
