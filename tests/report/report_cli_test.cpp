@@ -246,6 +246,7 @@ TEST_F(ReportCli, OutputsNeverReplaceTheInputAndLeaveNoTemporary)
     const std::string original = Slurp(input);
     ASSERT_EQ(symlink(input.c_str(), (folder + "/link.avi").c_str()), 0);
     ASSERT_EQ(link(input.c_str(), (folder + "/hard.avi").c_str()), 0);
+    ASSERT_EQ(mkdir((folder + "/adir").c_str(), 0700), 0);
     const std::string refused = "It is the file being read; choose another output name.";
 
     struct Case { const char* mode; std::string output; int status; std::string words; };
@@ -254,6 +255,7 @@ TEST_F(ReportCli, OutputsNeverReplaceTheInputAndLeaveNoTemporary)
         {"--strip", folder + "/link.avi", 1, refused},
         {"--strip", folder + "/hard.avi", 1, refused},
         {"--strip", folder + "/missing/x.png", 1, "Unable to write " + folder + "/missing/x.png\n\nNo such file"},
+        {"--strip", folder + "/adir", 1, "Unable to write " + folder + "/adir\n\nIs a directory"},   // the rename fails
         {"--strip", folder + "/strip.png", 0, ""},
         {"--snapshot", folder + "/link.avi", 1, refused},
         {"--snapshot", folder + "/clip.png", 1, "Unable to write " + input + "\n\n" + refused},
