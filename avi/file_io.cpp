@@ -36,9 +36,22 @@ void UniqueFd::Reset(int fd)
 
 UniqueFd OpenForSequentialRead(const char* path)
 {
-    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
-    if (fd)
-        ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);   // a hint: its result does not matter
+    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd)
+        return fd;
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0)
+        return UniqueFd();   // errno is fstat's; the close keeps it
+    if (!S_ISREG(info.st_mode)) {
+        // Only a regular file has the fixed size and the positions the readers and the graph seek to.
+        errno = S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFileError;
+        return UniqueFd();
+    }
+    // A regular file never blocks, but the readers expect the ordinary semantics of a blocking descriptor.
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return UniqueFd();
+    ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);   // a hint: its result does not matter
     return fd;
 }
 

@@ -31,8 +31,13 @@ private:
     int m_fd = -1;
 };
 
-// Opens an existing file read-only for a front-to-back read (sequential read-ahead hint). Empty on
-// failure, with errno from open().
+// errno for a path that opened but names no regular file (a FIFO, socket or device): outside the range the
+// C library uses, so GetLastErrorText can give it words of our own.
+inline constexpr int kNotRegularFileError = 0x20000001;
+
+// Opens an existing regular file read-only for a front-to-back read (sequential read-ahead hint). Empty on
+// failure, with errno from open(), EISDIR for a folder or kNotRegularFileError for anything else that is
+// not a regular file. The open itself never waits: a FIFO without a writer would block it forever.
 UniqueFd OpenForSequentialRead(const char* path);
 
 // The size of the open file in bytes, or -1 when fstat fails.

@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "avi/file_io.h"
+
 std::string GetLastErrorText()
 {
     const int code = errno;
     std::string text;
-    if (::strerrorname_np(code) == nullptr) {
+    if (code == zv::kNotRegularFileError) {
+        text = "Not a regular file: a pipe, socket or device cannot be played";
+    } else if (::strerrorname_np(code) == nullptr) {
         const auto value = static_cast<std::uint32_t>(code);
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "Unknown error 0x%08x (%d)", static_cast<unsigned>(value),

@@ -1,5 +1,7 @@
 #include "playback/graph_events.h"
 
+#include "playback/graph_error_text.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 
@@ -59,17 +61,9 @@ GstBusSyncReply CGraphEvents::OnMessage(GstBus* /*bus*/, GstMessage* message, gp
     auto* events = static_cast<CGraphEvents*>(self);
     std::lock_guard<std::mutex> lock(events->m_mutex);
     if (type == GST_MESSAGE_ERROR && events->m_firstError.empty()) {
-        GError* error = nullptr;
-        gchar* debug = nullptr;
-        gst_message_parse_error(message, &error, &debug);
-        zv::GErrorPtr errorOwner(error);
-        zv::GCharPtr debugOwner(debug);
-        events->m_firstError = error != nullptr && error->message != nullptr ? error->message : "Unknown error";
-        if (debug != nullptr) {
-            events->m_firstError += " (";
-            events->m_firstError += debug;
-            events->m_firstError += ")";
-        }
+        // The box shows what failed and what to do; the framework's message and its developer notes
+        // (source file, function, internal state) mean nothing to the user.
+        events->m_firstError = GraphErrorText(message);
     }
     events->m_queued.push_back(std::move(owned));
     if (events->m_receiver != nullptr) {

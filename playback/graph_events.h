@@ -31,7 +31,7 @@ public:
     void Detach();
     // Receiver of the notify event and its type; nullptr stops notification.
     void SetNotifyWindow(QObject* receiver, std::uint32_t type);
-    // The first error any element reported ("message (debug)"), empty when none.
+    // The first error any element reported, in the user's words (see graph_error_text.h); empty when none.
     std::string FirstError() const;
     bool HasError() const;
 

@@ -6,12 +6,14 @@
 #include "avi/file_io.h"
 #include "avi/index_claims.h"
 #include "avi/frame_sound.h"
+#include "avi/last_error.h"
 #include "avi/stream_info.h"
 #include "dvfilter/gst_dv_metadata_filter.h"
 #include "playback/appsink_renderer.h"
 #include "playback/audio_output_notice.h"
 #include "playback/element_factory.h"
 #include "playback/element_packages.h"
+#include "playback/graph_error_text.h"
 #include "playback/overlay_renderer.h"
 #include "playback/stream_subtype.h"
 
@@ -121,6 +123,11 @@ HRESULT CPlaybackGraph::Fail(HRESULT hr, const char* message)
     std::snprintf(m_szError, sizeof m_szError, "%s", message);
     if (m_errorDetail.empty()) {
         m_errorDetail = m_events.FirstError();
+    }
+    if (m_errorDetail.empty() && hr == E_FAIL) {
+        // A step that failed with no element saying why: the code's own text ("Unspecified error") would give
+        // the user nothing to go on.
+        m_errorDetail = kNoCauseText;
     }
     return hr;
 }
@@ -491,9 +498,10 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     }
     g_object_set(reader.get(), "location", path, nullptr);
     // The reader opens the file only when the pipeline starts; find out now whether it can.
-    const zv::UniqueFd file(::open(path, O_RDONLY | O_CLOEXEC));
+    // Never waiting on a FIFO, nor handing the reader anything but a regular file.
+    const zv::UniqueFd file = zv::OpenForSequentialRead(path);
     if (!file) {
-        m_errorDetail = std::strerror(errno);
+        m_errorDetail = GetLastErrorText();
         return Fail(E_FAIL, "Could not add source filter");
     }
     // The splitter reserves its index tables from the counts the file claims; an index claiming more

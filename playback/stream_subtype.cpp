@@ -17,7 +17,7 @@ std::uint32_t FirstStreamSubtype(const char* path, const FirstStreamInfo& info)
     if (info.fccType != zv::FourCC("vids")) {
         return info.fccHandler;
     }
-    zv::UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    const zv::UniqueFd fd = zv::OpenForSequentialRead(path);   // never waits on a FIFO
     std::uint8_t bytes[4];
     if (!fd || ::pread(fd.Get(), bytes, sizeof bytes, kBiCompressionOffset) != static_cast<ssize_t>(sizeof bytes)) {
         return 0;

@@ -4,6 +4,7 @@
 #include "avi/last_error.h"
 #include "playback/appsink_renderer.h"
 #include "playback/playback_graph.h"
+#include "report/png_output.h"
 #include "report/report_file.h"
 
 #include <QImage>
@@ -49,9 +50,15 @@ void ReportGraphError(const char* caption, HRESULT hr, const CPlaybackGraph& gra
     std::fprintf(stderr, "%s\n\nDetail: %s\n", graph.m_szError, detail.c_str());
 }
 
-bool SaveImage(const QImage& image, const std::string& path)
+// OUT.png's strip goes to OUT.strip.png; a name without the extension gets it appended.
+std::string StripPathFor(const std::string& output)
 {
-    return image.save(QString::fromLocal8Bit(path.c_str()), "PNG");
+    std::string stripPath = output;
+    if (stripPath.size() > 4 && (stripPath.compare(stripPath.size() - 4, 4, ".png") == 0
+                                 || stripPath.compare(stripPath.size() - 4, 4, ".PNG") == 0)) {
+        stripPath.erase(stripPath.size() - 4);
+    }
+    return stripPath + ".strip.png";
 }
 
 }  // namespace
@@ -59,6 +66,12 @@ bool SaveImage(const QImage& image, const std::string& path)
 int RunSnapshotCommand(const char* path, long long frame, const char* outputPng, bool half)
 {
     if (path == nullptr || outputPng == nullptr) {
+        return 1;
+    }
+    const std::string output = outputPng;
+    const std::string stripPath = StripPathFor(output);
+    // Before any decoding: neither image may take the place of the file it is made from.
+    if (RefuseOutputOverInput(path, output, stderr) || RefuseOutputOverInput(path, stripPath, stderr)) {
         return 1;
     }
     if (ReportRefusedFile(path)) {
@@ -111,17 +124,9 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
         std::fprintf(stderr, "No metadata strip was painted for frame %lld of %s\n", frame, path);
         return 1;
     }
-    const std::string output = outputPng;
-    std::string stripPath = output;
-    if (stripPath.size() > 4 && (stripPath.compare(stripPath.size() - 4, 4, ".png") == 0
-                                 || stripPath.compare(stripPath.size() - 4, 4, ".PNG") == 0)) {
-        stripPath.erase(stripPath.size() - 4);
-    }
-    stripPath += ".strip.png";
     for (const auto& [image, file] : {std::pair<const QImage&, const std::string&>(picture, output),
                                       std::pair<const QImage&, const std::string&>(stripImage, stripPath)}) {
-        if (!SaveImage(image, file)) {
-            std::fprintf(stderr, "Unable to write %s\n", file.c_str());
+        if (!WritePng(image, file, stderr)) {
             return 1;
         }
     }

@@ -4,10 +4,13 @@
 
 #include "dvmeta/dv_metadata_strip.h"
 #include "report/report_commands.h"
+#include "report/png_output.h"
 #include "report/report_file.h"
 
 int RunStripCommand(const ReportOptions& options, std::int32_t dateOrder, std::FILE* err)
 {
+    if (RefuseOutputOverInput(options.path.c_str(), options.output, err))
+        return 1;
     ReportFile file;
     if (!file.Open(options.path.c_str(), err))
         return 1;
@@ -31,9 +34,5 @@ int RunStripCommand(const ReportOptions& options, std::int32_t dateOrder, std::F
         return 1;
     }
     const QImage image(pixels, strip.StrideWidth(), strip.Height(), strip.StrideWidth() * 4, QImage::Format_RGB32);
-    if (!image.save(QString::fromLocal8Bit(options.output.c_str()), "PNG")) {
-        std::fprintf(err, "Unable to write %s\n", options.output.c_str());
-        return 1;
-    }
-    return 0;
+    return WritePng(image, options.output, err) ? 0 : 1;
 }

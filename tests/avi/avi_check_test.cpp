@@ -1,5 +1,6 @@
 // The open command's DV AVI check and the first-stream facts read at the same fixed offsets.
 #include "avi/dv_avi_check.h"
+#include "avi/file_io.h"
 #include "avi/last_error.h"
 #include "avi/stream_info.h"
 #include "avi_test_files.h"
@@ -8,6 +9,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace avitest;
 
@@ -90,11 +96,40 @@ TEST(CheckErrors, OpenFailureKeepsItsCode)
     EXPECT_EQ(GetLastErrorText(), std::strerror(ENOENT));
 }
 
-TEST(CheckErrors, ReadFailureKeepsTheReadsCodeAcrossTheClose)
+// Paths that open but are no regular file. The check runs in a child with an alarm: a FIFO without a writer
+// used to block the open forever, and a hang must fail the case, not the whole run.
+TEST(CheckErrors, NonRegularFilesAreRefusedAtOnceWithTheirReason)
 {
     TempDir dir;
-    EXPECT_EQ(CheckDvAviFile(dir.Path().c_str()), ReadFailed);   // a directory opens but cannot be read
-    EXPECT_EQ(errno, EISDIR);
+    const std::string fifo = dir.Path() + "/pipe.avi";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string link = dir.Path() + "/pipe-link.avi";
+    ASSERT_EQ(::symlink(fifo.c_str(), link.c_str()), 0);
+    const struct {
+        std::string path;
+        int code;
+        const char* text;
+    } cases[] = {
+        {dir.Path(), EISDIR, "Is a directory"},
+        {fifo, zv::kNotRegularFileError, "Not a regular file: a pipe, socket or device cannot be played"},
+        {link, zv::kNotRegularFileError, "Not a regular file: a pipe, socket or device cannot be played"},
+        {"/dev/null", zv::kNotRegularFileError, "Not a regular file: a pipe, socket or device cannot be played"},
+    };
+    for (const auto& c : cases) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(20);
+            errno = 0;
+            const DvAviCheckResult result = CheckDvAviFile(c.path.c_str());
+            const bool right = result == OpenFailed && errno == c.code && GetLastErrorText() == c.text;
+            ::_exit(right ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status)) << c.path << " did not return (signal " << WTERMSIG(status) << ")";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << c.path << ": not OpenFailed with " << c.text;
+    }
 }
 
 TEST(CheckResults, NamesAndMessages)

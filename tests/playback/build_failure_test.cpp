@@ -9,9 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using pipeline_test::ClipCase;
 using fixture::AviIndex;
@@ -162,6 +167,28 @@ TEST(BuildFailure, AFileThatCannotBeOpenedFailsAtTheSource)
     EXPECT_TRUE(FAILED(BuildFile(graph, pipeline_test::TempPath("absent.avi"))));
     EXPECT_STREQ(graph.m_szError, "Could not add source filter");
     EXPECT_FALSE(graph.ErrorDetail().empty());
+}
+
+// The graph is never handed a FIFO: opening one to read waits for a writer, so the build would hang in
+// open(). Should it hang after all, opening the writing end releases it and the case fails instead.
+TEST(BuildFailure, AFifoIsRefusedAtTheSourceWithoutWaiting)
+{
+    const std::string path = pipeline_test::TempPath("pipe.avi");
+    ::unlink(path.c_str());
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    CPlaybackGraph graph;
+    auto build = std::async(std::launch::async, [&] { return BuildFile(graph, path); });
+    if (build.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        build.wait();
+        if (writer >= 0)
+            ::close(writer);
+        FAIL() << "the build waited on the FIFO";
+    }
+    EXPECT_TRUE(FAILED(build.get()));
+    EXPECT_STREQ(graph.m_szError, "Could not add source filter");
+    EXPECT_EQ(graph.ErrorDetail(), "Not a regular file: a pipe, socket or device cannot be played");
+    ::unlink(path.c_str());
 }
 
 TEST(BuildFailure, AnUpperCaseDvCodeIsRefusedByTheMetadataFilter)

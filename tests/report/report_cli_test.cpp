@@ -24,6 +24,19 @@ ProcessResult RunZenkVuvaz(std::vector<std::string> args)
     return RunProcess(args);
 }
 
+// The binary under a time limit, for inputs that could make it wait: `timeout` exits 124 when it had to stop it.
+ProcessResult RunBounded(std::vector<std::string> args)
+{
+    args.insert(args.begin(), {"timeout", "60", std::string(ZV_BUILD_DIR) + "/zenk-vuvaz"});
+    return RunProcess(args);
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 using fixture::AviIndex;
 using fixture::AviLayout;
 using fixture::DvSystem;
@@ -89,20 +102,32 @@ TEST_F(ReportCli, CheckNamesTheResultAndExitsWithIt)
     const std::string shortFile = s_dir + "/short.avi";
     std::ofstream(shortFile) << "RIFF";
     const std::string missing = s_dir + "/missing.avi";
+    // A FIFO nobody writes to: opening it for reading the ordinary way waits for a writer forever.
+    const std::string fifo = s_dir + "/pipe.avi";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string kNotRegular = "Not a regular file: a pipe, socket or device cannot be played";
 
     struct Case { std::string path; const char* name; int status; std::string err; };
     const Case cases[] = {
         {good, "Recognised", 0, ""},
         {missing, "OpenFailed", 1, "Unable to open the requested file:\r\n\r\n" + missing + "\n\nNo such file or directory\n"},
-        {s_dir, "ReadFailed", 2, "Unable to read the requested file:\r\n\r\n" + s_dir + "\n\nIs a directory\n"},
+        {s_dir, "OpenFailed", 1, "Unable to open the requested file:\r\n\r\n" + s_dir + "\n\nIs a directory\n"},
+        {fifo, "OpenFailed", 1, "Unable to open the requested file:\r\n\r\n" + fifo + "\n\n" + kNotRegular + "\n"},
+        {"/dev/null", "OpenFailed", 1, "Unable to open the requested file:\r\n\r\n/dev/null\n\n" + kNotRegular + "\n"},
         {shortFile, "TooShort", 3, "File is not a recognised DV AVI format:\r\n\r\n" + shortFile + "\n"},
         {text, "NotDvAvi", 4, "File is not a recognised DV AVI format:\r\n\r\n" + text + "\n"},
     };
     for (const Case& c : cases) {
-        const ProcessResult r = RunZenkVuvaz({"--check", c.path});
+        const ProcessResult r = RunBounded({"--check", c.path});
         EXPECT_EQ(r.status, c.status) << c.path;
         EXPECT_EQ(r.out, std::string(c.name) + "\n");
         EXPECT_EQ(r.err, c.err);
+    }
+    // Every other mode opens the file through the same check.
+    for (const char* mode : {"--metadata", "--scenes"}) {
+        const ProcessResult r = RunBounded({mode, fifo});
+        EXPECT_EQ(r.status, 1) << mode;
+        EXPECT_NE(r.err.find(kNotRegular), std::string::npos) << mode << ": " << r.err;
     }
 }
 
@@ -206,6 +231,47 @@ TEST_F(ReportCli, StripIsThePaintedImageOfOneFrame)
     EXPECT_EQ(outside.status, 1);
     EXPECT_EQ(outside.err, "Frame 100 is outside the file (0 to 99)\n");
     EXPECT_NE(access((s_dir + "/x.png").c_str(), F_OK), 0);
+}
+
+// An output is never written over the file it is made from, whatever name leads there, and is never left
+// half-written: each write goes through a temporary beside it that is gone when the command ends.
+TEST_F(ReportCli, OutputsNeverReplaceTheInputAndLeaveNoTemporary)
+{
+    const std::string folder = s_dir + "/outputs";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const std::string input = folder + "/clip.strip.png";   // so that --snapshot's strip image of clip.png is it
+    std::string error;
+    ASSERT_TRUE(fixture::WriteCamcorderClip(input, TwoScenes(DvSystem::Pal625, AviLayout::Type2,
+                                                             AviIndex::Idx1Absolute), &error)) << error;
+    const std::string original = Slurp(input);
+    ASSERT_EQ(symlink(input.c_str(), (folder + "/link.avi").c_str()), 0);
+    ASSERT_EQ(link(input.c_str(), (folder + "/hard.avi").c_str()), 0);
+    ASSERT_EQ(mkdir((folder + "/adir").c_str(), 0700), 0);
+    const std::string refused = "It is the file being read; choose another output name.";
+
+    struct Case { const char* mode; std::string output; int status; std::string words; };
+    const Case cases[] = {
+        {"--strip", input, 1, refused},
+        {"--strip", folder + "/link.avi", 1, refused},
+        {"--strip", folder + "/hard.avi", 1, refused},
+        {"--strip", folder + "/missing/x.png", 1, "Unable to write " + folder + "/missing/x.png\n\nNo such file"},
+        {"--strip", folder + "/adir", 1, "Unable to write " + folder + "/adir\n\nIs a directory"},   // the rename fails
+        {"--strip", folder + "/strip.png", 0, ""},
+        {"--snapshot", folder + "/link.avi", 1, refused},
+        {"--snapshot", folder + "/clip.png", 1, "Unable to write " + input + "\n\n" + refused},
+        {"--snapshot", folder + "/shot.png", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = RunBounded({c.mode, input, "--frame", "3", "--output", c.output});
+        EXPECT_EQ(r.status, c.status) << c.mode << " " << c.output << ": " << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << c.mode << " " << c.output << ": " << r.err;
+        EXPECT_EQ(Slurp(input), original) << c.mode << " " << c.output;
+    }
+    EXPECT_FALSE(QImage(QString::fromStdString(folder + "/strip.png")).isNull());
+    EXPECT_FALSE(QImage(QString::fromStdString(folder + "/shot.png")).isNull());
+    EXPECT_FALSE(QImage(QString::fromStdString(folder + "/shot.strip.png")).isNull());
+    const ProcessResult listing = RunProcess({"sh", "-c", "ls -a '" + folder + "' | grep -c part"});
+    EXPECT_EQ(listing.out, "0\n") << "a temporary was left behind";
 }
 
 TEST_F(ReportCli, DamagedFilesGetAMessageAndStatusOne)

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string>
 
@@ -66,6 +68,9 @@ TEST_F(OpenTest, RefusedFilesShowTheirMessageAndLeaveTheOpenFilePlaying)
     const std::string tiny = wintest::WriteBytes("tiny.avi", "RIFF");
     const std::string missing = wintest::TempPath("missing.avi");
     const std::string folder = wintest::TempPath("");
+    // Nobody writes to it: opened the ordinary way, it would hold the window in open() for ever.
+    const std::string fifo = wintest::TempPath("pipe.avi");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const struct {
         std::string path;
         std::string text;
@@ -73,7 +78,9 @@ TEST_F(OpenTest, RefusedFilesShowTheirMessageAndLeaveTheOpenFilePlaying)
         {notAvi, "File is not a recognised DV AVI format:\r\n\r\n" + notAvi},
         {tiny, "File is not a recognised DV AVI format:\r\n\r\n" + tiny},
         {missing, "Unable to open the requested file:\r\n\r\n" + missing + "\n\n" + std::strerror(ENOENT)},
-        {folder, "Unable to read the requested file:\r\n\r\n" + folder + "\n\n" + std::strerror(EISDIR)},
+        {folder, "Unable to open the requested file:\r\n\r\n" + folder + "\n\n" + std::strerror(EISDIR)},
+        {fifo, "Unable to open the requested file:\r\n\r\n" + fifo
+                   + "\n\nNot a regular file: a pipe, socket or device cannot be played"},
     };
     std::size_t seen = 0;
     for (const auto& refused : cases) {
