@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include <QColor>
 #include <QCoreApplication>
@@ -29,24 +27,6 @@ std::uint32_t MaxChannels(std::uint32_t a, std::uint32_t b)
     return out;
 }
 
-// One ink's rendered sheet into the atlas, the fourth byte cleared; marks the glyphs with ink in their margins.
-template <std::size_t N>
-void CopySheet(const QImage& sheet, std::uint32_t* out, std::size_t rowPixels, int cellHeight, int slotWidth,
-               int margin, std::array<bool, N>& spills)
-{
-    const auto slot = static_cast<std::size_t>(slotWidth);
-    for (int row = 0; row < cellHeight; ++row) {
-        const auto* src = reinterpret_cast<const std::uint32_t*>(sheet.constScanLine(row));
-        std::uint32_t* dst = out + static_cast<std::size_t>(row) * rowPixels;
-        for (std::size_t i = 0; i < rowPixels; ++i) {
-            dst[i] = src[i] & kColourBits;
-            const int column = static_cast<int>(i % slot);
-            if (dst[i] != 0 && (column < margin || column >= slotWidth - margin))
-                spills[i / slot] = true;
-        }
-    }
-}
-
 }  // namespace
 
 bool CGlyphAtlas::Build(std::int32_t fontHeight, std::span<const DvRgb> inks)
@@ -57,28 +37,10 @@ bool CGlyphAtlas::Build(std::int32_t fontHeight, std::span<const DvRgb> inks)
         return false;
     if (inks.empty() || inks.size() > kMaxInks)
         return false;
-
-    // The toolkit keeps the fonts a thread has loaded (their engines and metrics, about 240 KB here) until
-    // that thread ends. The strip is built on a streaming thread that the media framework keeps in its pool
-    // for the life of the process, so the cells are rendered on a thread of their own that ends with them.
-    bool built = false;
-    try {
-        std::thread renderer([&] { built = Render(fontHeight, inks); });
-        renderer.join();
-    } catch (const std::system_error&) {
-        return false;   // no thread to be had: no strip, as with any other failure here
-    }
-    if (!built)
-        Free();
-    return built;
-}
-
-bool CGlyphAtlas::Render(std::int32_t fontHeight, std::span<const DvRgb> inks)
-{
-    // Finding the pixel size measures fonts too, so it belongs on this thread as well.
     const int pixelSize = OverlayPixelSize(fontHeight);
     if (pixelSize <= 0)
         return false;
+
     const QFont font = MakeOverlayFont(pixelSize);
     const QFontMetrics metrics(font);
     const int cellWidth = metrics.horizontalAdvance(QLatin1Char('0'));
@@ -109,7 +71,17 @@ bool CGlyphAtlas::Render(std::int32_t fontHeight, std::span<const DvRgb> inks)
             painter.drawText(QPoint(left + kMargin, metrics.ascent()), QString(QChar(kFirstGlyph + glyph)));
         }
         painter.end();
-        CopySheet(sheet, pixels.get() + ink * inkPixels, rowPixels, cellHeight, slotWidth, kMargin, spills);
+
+        for (int row = 0; row < cellHeight; ++row) {
+            const auto* src = reinterpret_cast<const std::uint32_t*>(sheet.constScanLine(row));
+            std::uint32_t* dst = pixels.get() + ink * inkPixels + static_cast<std::size_t>(row) * rowPixels;
+            for (std::size_t i = 0; i < rowPixels; ++i) {
+                dst[i] = src[i] & kColourBits;
+                const int column = static_cast<int>(i % static_cast<std::size_t>(slotWidth));
+                if (dst[i] != 0 && (column < kMargin || column >= kMargin + cellWidth))
+                    spills[i / static_cast<std::size_t>(slotWidth)] = true;
+            }
+        }
     }
 
     m_pixels = std::move(pixels);

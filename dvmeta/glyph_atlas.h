@@ -39,8 +39,6 @@ private:
     static constexpr int kGlyphCount = 0x7F - kFirstGlyph;
     static constexpr int kMargin = 2;   // spill columns kept on each side of a cell
 
-    // Lays out and rasterises the cells; runs on a thread of its own (see Build).
-    bool Render(std::int32_t fontHeight, std::span<const DvRgb> inks);
     int GlyphIndex(char c) const;
     // Row `row` of a glyph's slot (kMargin + cell width + kMargin pixels).
     const std::uint32_t* SlotRow(int ink, int glyph, int row) const;

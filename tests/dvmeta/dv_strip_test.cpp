@@ -6,10 +6,6 @@
 #include "tests/support/skip_status.h"
 
 #include <atomic>
-#include <condition_variable>
-#include <malloc.h>
-#include <mutex>
-#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -302,46 +298,6 @@ TEST(DvStrip, NoAllocationPerFrame)
     }
     EXPECT_EQ(g_allocations.load() - before, 0);
     EXPECT_TRUE(strip.OverlayReady());
-}
-
-// The strip is built on a streaming thread that the media framework keeps alive in its pool: whatever the
-// toolkit keeps per thread for the fonts it loaded there (about 240 KB) would stay for the process's life.
-// Built and freed on such a thread, the atlas leaves the heap as it found it.
-TEST(DvStrip, AnAtlasBuiltOnALastingThreadLeavesNothingBehind)
-{
-    const DvRgb ink{255, 255, 255};
-    CGlyphAtlas warmUp;   // the font database itself is loaded once per process
-    ASSERT_TRUE(warmUp.Build(-13, std::span<const DvRgb>(&ink, 1)));
-    warmUp.Free();
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool measured = false;
-    bool built = false;
-    std::size_t before = 0;
-    std::size_t after = 0;
-    std::thread lasting([&] {
-        before = mallinfo2().uordblks;
-        {
-            CGlyphAtlas atlas;
-            built = atlas.Build(-13, std::span<const DvRgb>(&ink, 1));
-        }
-        after = mallinfo2().uordblks;
-        std::unique_lock<std::mutex> lock(mutex);
-        measured = true;
-        changed.notify_all();
-        changed.wait(lock, [&] { return !measured; });   // alive until the measurement is read
-    });
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return measured; });
-        measured = false;
-        changed.notify_all();
-    }
-    lasting.join();
-    ASSERT_TRUE(built);
-    const long long kept = static_cast<long long>(after) - static_cast<long long>(before);
-    EXPECT_LT(kept, 32 * 1024) << "bytes still held after the atlas was freed";
 }
 
 }  // namespace
