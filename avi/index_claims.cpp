@@ -20,6 +20,7 @@ constexpr std::uint64_t kMinEntryBytes = 8;       // a standard index entry, the
 constexpr std::size_t kWindowBytes = 64 * 1024;   // also the most index entries read at once
 constexpr std::uint8_t kStandardIndexType = 1;    // bIndexType of an index of chunks
 constexpr std::uint64_t kSmallestDvFrameBytes = 120000;
+constexpr std::uint64_t kMaxEntriesPerFrame = 16;   // idx1 entries of all streams, per frame listing
 
 // Chunk headers of the header list, read forward through one 64 KiB window: a list made of millions of
 // empty chunks costs one read per 64 KiB rather than one per chunk.
@@ -217,6 +218,14 @@ bool LegacyIndexFits(Walk& walk, std::int64_t chunk, std::uint32_t size)
 {
     const std::int64_t start = chunk + 8;
     const std::uint64_t entries = static_cast<std::uint64_t>(std::min<std::int64_t>(size, walk.fileSize - start)) / 16;
+    // An idx1 lists each frame's chunks (its picture, its sound in a stream or two, a "rec " list): a few
+    // entries a frame. Sixteen for every frame the file may list is more than any writer needs; an index
+    // beyond that (gigabytes of zeros over a hole) would only cost the time of reading it.
+    const std::uint64_t entryLimit = kMaxEntriesPerFrame * walk.listingLimit;
+    if (entries > entryLimit)
+        return Refuse(walk, chunk, At("idx1 chunk", chunk) + " holds " + std::to_string(entries) + " entries; a file of "
+                                       + std::to_string(walk.fileSize) + " bytes needs at most "
+                                       + std::to_string(entryLimit) + ".");
     std::uint64_t videoListings = 0;
     return EachEntry(walk, start, entries, 16, [&](const std::uint8_t* entry, std::int64_t at) {
         if (!std::isdigit(entry[0]) || !std::isdigit(entry[1]))

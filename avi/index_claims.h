@@ -36,7 +36,8 @@ struct IndexClaimsVerdict {
 // Walks the header list's stream lists and the top level of the file. Refused: an indx chunk of a stream
 // list that is a standard index rather than an index of indexes; any indx or ix## chunk claiming more
 // entries (of its entry size, at least 8 bytes) than its chunk size and the file hold; standard indexes
-// (OpenDML) or an idx1 chunk listing more video frames than MaxFrameListings, an entry whose chunk is
+// (OpenDML) or an idx1 chunk listing more video frames than MaxFrameListings (an idx1 of more than 16
+// entries for each of those, of any stream, is refused unread), an entry whose chunk is
 // larger than kMaxFrameChunkBytes (video) or kMaxOtherChunkBytes (other streams), an idx1 offset that wraps
 // past 4 GiB, or the same chunk listed more than kMaxRepeatedListings times in a row. A chunk that cannot
 // be read, or that lies past the end of the file, claims nothing here: the damage is left to the readers
