@@ -276,6 +276,14 @@ bool HeaderListFits(Walk& walk, ForwardWindow& window, std::int64_t listEnd)
             position += 12;
             continue;
         }
+        // A stream header or format that runs out of its stream list leaves the splitter a stream without
+        // an output that it still feeds (GStreamer then complains on the terminal). (An indx chunk's size
+        // is bounded by the file instead, below.)
+        const bool streamHeader = zv::HasFourCC(chunk, "strh") || zv::HasFourCC(chunk, "strf");
+        if (streamListEnd >= 0 && streamHeader && position + 8 + static_cast<std::int64_t>(size) > streamListEnd)
+            return Refuse(walk, position, At((std::string(reinterpret_cast<const char*>(chunk), 4) + " chunk").c_str(), position)
+                                              + " claims " + std::to_string(size) + " bytes, past the end of its stream "
+                                              + "list at byte " + std::to_string(streamListEnd) + ".");
         if (streamListEnd >= 0 && zv::HasFourCC(chunk, "indx") && !SuperIndexFits(walk, position, size))
             return false;
         position = PaddedEnd(position, size);

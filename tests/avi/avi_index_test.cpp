@@ -165,6 +165,8 @@ const DamageCase kDamage[] = {
      {0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5}},
     {"Idx1MoreFramesThanTheFileHolds", IndexKind::Idx1Absolute, [](AviFile& f) { ListAgain(f, 4100, 6); }, false, {},
      " brings the frames listed to 4097; a file of "},
+    {"StreamHeaderRunsOutOfItsList", IndexKind::Idx1Absolute, [](AviFile& f) { Patch32(f.bytes, 104, 0xFFFFFFFF); }, false, {},
+     "The strh chunk at byte 100 claims 4294967295 bytes, past the end of its stream list at byte "},
     {"SuperIndexOfStandardType", IndexKind::OpenDml, [](AviFile& f) { f.bytes[f.indxData + 3] = 1; }, false, {},
      " of a stream list is a standard index, not an index of indexes."},
     {"StandardEntryOf2GiB", IndexKind::OpenDml, [](AviFile& f) { Patch32(f.bytes, Ix(f, 1) + 32 + 4, 0x7FFFFFF0); }, false, {},
