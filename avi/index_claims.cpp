@@ -21,6 +21,7 @@ constexpr std::size_t kWindowBytes = 64 * 1024;   // also the most index entries
 constexpr std::uint8_t kStandardIndexType = 1;    // bIndexType of an index of chunks
 constexpr std::uint64_t kSmallestDvFrameBytes = 120000;
 constexpr std::uint64_t kMaxEntriesPerFrame = 16;   // idx1 entries of all streams, per frame listing
+constexpr std::uint64_t kListingsWhateverTheSize = 65536;   // 512 KiB of frame index at most
 
 // Chunk headers of the header list, read forward through one 64 KiB window: a list made of millions of
 // empty chunks costs one read per 64 KiB rather than one per chunk.
@@ -192,7 +193,10 @@ bool PointedIndexesFit(Walk& walk, std::int64_t entriesStart, std::uint32_t entr
             || !IsStandardIndexId(header))
             return true;   // nothing there the splitter would read as an index
         const auto at = static_cast<std::int64_t>(chunk);
-        return ClaimFits(walk, at, zv::LoadLe32(header + 4), header + 8) && StandardEntriesFit(walk, at, header + 8);
+        if (!ClaimFits(walk, at, zv::LoadLe32(header + 4), header + 8))
+            return false;
+        // A super index one level down is the frame index's business (it reads two levels, no more).
+        return header[8 + 3] != kStandardIndexType || StandardEntriesFit(walk, at, header + 8);
     });
 }
 
@@ -296,7 +300,7 @@ bool HeaderListFits(Walk& walk, ForwardWindow& window, std::int64_t listEnd)
 std::uint64_t MaxFrameListings(std::int64_t fileSize)
 {
     const std::uint64_t frames = fileSize > 0 ? static_cast<std::uint64_t>(fileSize) / kSmallestDvFrameBytes : 0;
-    return 4 * frames + 4096;
+    return 4 * frames + kListingsWhateverTheSize;
 }
 
 IndexClaimsVerdict CheckIndexClaims(int fd)

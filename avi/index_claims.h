@@ -21,8 +21,8 @@ inline constexpr std::uint32_t kMaxOtherChunkBytes = 1024u * 1024u;
 inline constexpr std::uint32_t kMaxRepeatedListings = 1500u;
 
 // The most video frames an index of a file of fileSize bytes may list: a DV frame takes at least 120,000
-// bytes, each may be listed up to four times in all (repeats fill dropouts), and 4,096 listings are
-// allowed whatever the size, for short files and indexes of empty or short chunks.
+// bytes, each may be listed up to four times in all (repeats fill dropouts), and 65,536 listings (512 KiB
+// of frame index) are allowed whatever the size, for short files and indexes of empty or short chunks.
 std::uint64_t MaxFrameListings(std::int64_t fileSize);
 
 struct IndexClaimsVerdict {

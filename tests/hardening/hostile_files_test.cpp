@@ -77,7 +77,7 @@ TEST(HostileFiles, FileLevelReadersGiveAClearResultWithinBoundedMemoryAndTime)
         const double seconds = Since(start);
         ++count;
         EXPECT_TRUE(verdict.problems.empty()) << Describe(verdict);
-        EXPECT_TRUE(Expected(c.index, verdict.indexed)) << Describe(verdict);
+        EXPECT_TRUE(Expected(c.index, verdict.indexed)) << Describe(verdict) << "\n" << verdict.metadataError;
         if (!c.refusal.empty()) {
             EXPECT_NE(verdict.metadataError.find(c.refusal), std::string::npos) << verdict.metadataError;
         }
