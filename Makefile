@@ -42,7 +42,7 @@ test-sanitized: deps
 # Fuzzes each target for FUZZ_SECONDS (default 60) with clang's libFuzzer, ASan and UBSan (build-fuzz/).
 FUZZ_SECONDS ?= 60
 fuzz: deps
-	for t in dv_frame avi_check avi_reader report_metadata; do sh fuzz/run.sh $$t $(FUZZ_SECONDS) || exit 1; done
+	for t in dv_frame avi_check avi_reader report_metadata graph_checks; do sh fuzz/run.sh $$t $(FUZZ_SECONDS) || exit 1; done
 
 bench: build
 	bash bench/run.sh $(BUILD)

@@ -5,14 +5,19 @@
 
 #include "avi/array_growth.h"
 #include "avi/fourcc.h"
+#include "avi/index_claims.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <new>
+#include <string>
 #include <unordered_set>
+#include <utility>
 
 struct CDvAviReader::IndexWalk {
     std::int64_t fileSize = 0;
+    std::uint64_t maxFrames = 0;                 // MaxFrameListings of the file size
     std::unordered_set<std::int64_t> visited;   // positions of the OpenDML index headers already read
 };
 
@@ -58,15 +63,31 @@ bool CDvAviReader::BuildIndex()
         return true;
     if (!IsOpen())
         return false;
+    m_indexProblem.clear();
+    errno = 0;   // so that a short read, which sets no code, is told from a failed system call
     IndexWalk walk;
     walk.fileSize = zv::FileSize(m_fd.Get());
     if (walk.fileSize < 0)
         return false;
+    walk.maxFrames = MaxFrameListings(walk.fileSize);
+    const IndexClaimsVerdict claims = CheckIndexClaims(m_fd.Get());
+    if (!claims.fits)
+        return Refuse(DescribeIndexClaims(claims));
     try {
-        return WalkFirstStreamList(walk);
-    } catch (const std::bad_alloc&) {
+        if (WalkFirstStreamList(walk))
+            return true;
+        if (m_indexProblem.empty() && errno == 0)
+            Refuse("The file ends inside one of its indexes.");   // a short read sets no system code
         return false;
+    } catch (const std::bad_alloc&) {
+        return Refuse("There is not enough memory for the frame index.");
     }
+}
+
+bool CDvAviReader::Refuse(std::string problem)
+{
+    m_indexProblem = std::move(problem);
+    return false;
 }
 
 // Phase 1: the chunks after the first stream header, up to the next LIST. An indx chunk here decides:
@@ -79,7 +100,7 @@ bool CDvAviReader::WalkFirstStreamList(IndexWalk& walk)
         return false;
     for (;;) {
         if (!ReadExact(fd, m_chunkHeader.data(), m_chunkHeader.size()))
-            return false;
+            return Refuse("The file ends inside its first stream list.");
         const std::uint32_t id = zv::LoadLe32(m_chunkHeader.data());
         const std::uint32_t size = zv::LoadLe32(m_chunkHeader.data() + 4);
         if (id == zv::FourCC("LIST"))
@@ -88,12 +109,17 @@ bool CDvAviReader::WalkFirstStreamList(IndexWalk& walk)
             const std::int64_t position = SeekTo(fd, 0, SEEK_CUR);
             if (position == zv::kSeekFailed || !ReadOpenDmlIndex(walk, position, 0))
                 return false;
-            if (m_frameOffsets.empty() || !CalibrateOffsets(0))
-                return false;
+            const std::string index = "The OpenDML index at byte " + std::to_string(position - 8);
+            if (m_frameOffsets.empty())
+                return Refuse(index + " lists no frame.");
+            if (!CalibrateOffsets(0))
+                return Refuse(index + " places its first frame at byte " + std::to_string(m_frameOffsets.front())
+                              + ", where no chunk of its stream starts.");
             // The first frame's chunk header must be readable where the index says.
-            if (SeekTo(fd, AddWrapping(m_frameOffsets.front(), -8), SEEK_SET) == zv::kSeekFailed)
-                return false;
-            return ReadExact(fd, m_chunkHeader.data(), m_chunkHeader.size());
+            if (SeekTo(fd, AddWrapping(m_frameOffsets.front(), -8), SEEK_SET) == zv::kSeekFailed
+                || !ReadExact(fd, m_chunkHeader.data(), m_chunkHeader.size()))
+                return Refuse(index + " places its first frame past the end of the file.");
+            return true;
         }
         if (!SkipChunk(walk, size))
             return false;
@@ -110,13 +136,23 @@ bool CDvAviReader::WalkTopLevel(IndexWalk& walk)
         return false;
     for (;;) {
         if (!ReadExact(fd, m_chunkHeader.data(), m_chunkHeader.size()))
-            return false;   // includes the end of the file: no idx1
+            return Refuse("The file has neither an OpenDML index nor an idx1 chunk.");   // or a read failed
         const std::uint32_t id = zv::LoadLe32(m_chunkHeader.data());
         const std::uint32_t size = zv::LoadLe32(m_chunkHeader.data() + 4);
         if (id == zv::FourCC("idx1")) {
-            if (!ReadLegacyIndex(walk) || m_frameOffsets.empty())
-                return false;
-            return CalibrateOffsets(0) || CalibrateOffsets(m_nMoviListPosition);
+            const std::int64_t chunk = SeekTo(fd, 0, SEEK_CUR) - 8;
+            const std::string index = "The idx1 chunk at byte " + std::to_string(chunk);
+            if (!ReadLegacyIndex(walk))
+                return m_indexProblem.empty() ? Refuse(index + " claims " + std::to_string(size)
+                                                       + " bytes; the file ends at byte "
+                                                       + std::to_string(walk.fileSize) + ".")
+                                              : false;
+            if (m_frameOffsets.empty())
+                return Refuse(index + " lists no frame of the video stream.");
+            if (CalibrateOffsets(0) || CalibrateOffsets(m_nMoviListPosition))
+                return true;
+            return Refuse(index + " places its first frame at offset " + std::to_string(m_frameOffsets.front() - 8)
+                          + ", where no chunk of its stream starts, from the file's start or the movi list's.");
         }
         std::int64_t distance = size;
         if (id == zv::FourCC("LIST")) {
@@ -142,8 +178,16 @@ bool CDvAviReader::SkipChunk(const IndexWalk& walk, std::int64_t distance)
 {
     const int fd = m_fd.Get();
     const std::int64_t position = SeekTo(fd, 0, SEEK_CUR);
-    if (position == zv::kSeekFailed || distance > walk.fileSize - position)
+    if (position == zv::kSeekFailed)
         return false;
+    if (distance > walk.fileSize - position) {
+        // The chunk header is still in the scratch; a list's type follows it.
+        const bool list = zv::LoadLe32(m_chunkHeader.data()) == zv::FourCC("LIST");
+        const std::string id(reinterpret_cast<const char*>(m_chunkHeader.data()), 4);
+        return Refuse("The " + id + " chunk at byte " + std::to_string(position - (list ? 12 : 8)) + " claims "
+                      + std::to_string(zv::LoadLe32(m_chunkHeader.data() + 4)) + " bytes; the file ends at byte "
+                      + std::to_string(walk.fileSize) + ".");
+    }
     return SeekTo(fd, distance, SEEK_CUR) != zv::kSeekFailed;
 }
 
@@ -153,7 +197,7 @@ bool CDvAviReader::SkipChunk(const IndexWalk& walk, std::int64_t distance)
 bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int enclosingSuperIndexes)
 {
     if (!walk.visited.insert(position).second)
-        return false;   // a loop back to an index already read
+        return Refuse("The OpenDML index at byte " + std::to_string(position - 8) + " is reached a second time.");
     const int fd = m_fd.Get();
     if (!ReadExact(fd, m_indexHeader.data(), m_indexHeader.size()))
         return false;
@@ -165,10 +209,14 @@ bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int 
 
     if (type == kSuperIndex) {
         if (enclosingSuperIndexes >= kMaxSuperIndexLevels)
-            return false;
+            return Refuse("The OpenDML index at byte " + std::to_string(position - 8) + " lies "
+                          + std::to_string(enclosingSuperIndexes + 1) + " indexes of indexes deep; two at most are read.");
         return ReadIndexEntries(walk, entriesStart, count, kSuperEntryBytes, [&](const std::uint8_t* entry) {
             const auto chunk = static_cast<std::int64_t>(zv::LoadLe64(entry));
-            const std::int64_t nested = AddWrapping(chunk, 8);   // skip the ix## chunk header
+            if (chunk < 0 || chunk > walk.fileSize - static_cast<std::int64_t>(8 + kIndexHeaderBytes))
+                return Refuse("The OpenDML index at byte " + std::to_string(position - 8) + " points at byte "
+                              + std::to_string(chunk) + ", where no index fits in the file.");
+            const std::int64_t nested = chunk + 8;   // skip the ix## chunk header
             return SeekTo(fd, nested, SEEK_SET) != zv::kSeekFailed
                 && ReadOpenDmlIndex(walk, nested, enclosingSuperIndexes + 1);
         });
@@ -176,7 +224,11 @@ bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int 
     if (type == kStandardIndex) {
         const auto base = static_cast<std::int64_t>(zv::LoadLe64(m_indexHeader.data() + 12));
         // Room for the frames only once the file is known to hold all their entries.
-        if (!EntriesFit(walk.fileSize, entriesStart, count, kStandardEntryBytes) || !ReserveFrameOffsets(count))
+        if (!EntriesFit(walk.fileSize, entriesStart, count, kStandardEntryBytes))
+            return Refuse("The OpenDML index at byte " + std::to_string(position - 8) + " claims "
+                          + std::to_string(count) + " entries; the file ends at byte " + std::to_string(walk.fileSize)
+                          + ".");
+        if (!ReserveFrameOffsets(walk, count))
             return false;
         return ReadIndexEntries(walk, entriesStart, count, kStandardEntryBytes, [&](const std::uint8_t* entry) {
             m_frameOffsets.push_back(AddWrapping(base, zv::LoadLe32(entry)));
@@ -226,10 +278,12 @@ bool CDvAviReader::ReadLegacyIndex(const IndexWalk& walk)
             m_nStreamChunkId = zv::LoadLe32(entry);
         if (m_nStreamChunkId == 0 || zv::LoadLe32(entry) != m_nStreamChunkId)
             return true;
-        if (!ReserveFrameOffsets(1))
+        if (!ReserveFrameOffsets(walk, 1))
             return false;
-        const std::uint32_t dataStart = zv::LoadLe32(entry + 8) + 8u;   // 32-bit, as the entry stores it
-        m_frameOffsets.push_back(dataStart);
+        const std::uint32_t offset = zv::LoadLe32(entry + 8);
+        if (offset > 0xFFFFFFFFu - 8u)   // the data would start past 4 GiB, where no 32-bit offset reaches
+            return Refuse("An idx1 entry places its chunk at offset " + std::to_string(offset) + ".");
+        m_frameOffsets.push_back(static_cast<std::int64_t>(offset) + 8);
         return true;
     });
 }
@@ -255,10 +309,13 @@ bool CDvAviReader::CalibrateOffsets(std::int64_t base)
     return false;
 }
 
-bool CDvAviReader::ReserveFrameOffsets(std::size_t extra)
+// Room is made by the frames the file can hold, never by the count an index claims.
+bool CDvAviReader::ReserveFrameOffsets(const IndexWalk& walk, std::size_t extra)
 {
-    if (extra > kMaxFrames - m_frameOffsets.size())
-        return false;
+    const std::size_t limit = static_cast<std::size_t>(std::min<std::uint64_t>(kMaxFrames, walk.maxFrames));
+    if (extra > limit - std::min(limit, m_frameOffsets.size()))
+        return Refuse("The index lists more than " + std::to_string(limit) + " frames; a file of "
+                      + std::to_string(walk.fileSize) + " bytes holds no more.");
     zv::GrowInSteps(m_frameOffsets, extra, kFrameOffsetStep);
     return true;
 }

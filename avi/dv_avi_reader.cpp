@@ -13,6 +13,7 @@ bool CDvAviReader::Open(const char* path)
     m_nMoviListPosition = 0;
     m_bScanned = false;
     m_bFirstFramePending = true;
+    m_indexProblem.clear();
 
     zv::UniqueFd fd = zv::OpenForSequentialRead(path);
     if (!fd)

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class CDvAviReader {
@@ -32,8 +33,13 @@ public:
     // when already built; false at once without a handle. Failure policy: any read, seek or allocation
     // failure, a size or count larger than the rest of the file, a super index nested over two levels or
     // revisiting an index chunk, or no video entry at all fails the build without a message (entries
-    // appended before the failure stay until Close).
+    // appended before the failure stay until Close). Before anything is reserved, the file's indexes must
+    // pass CheckIndexClaims, the rule the playback graph applies too; the frames kept never exceed
+    // MaxFrameListings of the file's size. A failure leaves its cause in IndexProblem.
     bool BuildIndex();
+    // What the last failed BuildIndex found wrong, and where, in one sentence; empty after a success, before
+    // any build, and when the cause was a failed system call (errno names that one).
+    const std::string& IndexProblem() const { return m_indexProblem; }
 
     // Reads DIF sequence 0 of every indexed frame and records in SceneStarts each frame whose recorded
     // time jumps by two seconds or more. progress may be null. Failure policy: a seek or read failure
@@ -70,7 +76,8 @@ private:
     bool CalibrateOffsets(std::int64_t base);
     bool ReadIndexEntries(const IndexWalk& walk, std::int64_t position, std::uint64_t count,
                           std::size_t entryBytes, const std::function<bool(const std::uint8_t*)>& visit);
-    bool ReserveFrameOffsets(std::size_t extra);
+    bool ReserveFrameOffsets(const IndexWalk& walk, std::size_t extra);
+    bool Refuse(std::string problem);
     void FindScenePacks(const std::uint8_t*& datePack, const std::uint8_t*& timePack) const;
 
     std::array<std::uint8_t, kHeaderBytes> m_header{};
@@ -86,9 +93,11 @@ private:
     std::int64_t m_nPreviousTime = 0;
     std::vector<std::int64_t> m_frameOffsets;
     std::vector<std::int32_t> m_sceneStarts;
+    std::string m_indexProblem;
 };
 
 // Opens reader on path and builds its frame index, as the scene commands and the report do before reading
 // frames. On failure errno names the cause for the error box: the system's code when a system call failed,
-// else ENODATA (the file holds no usable index), never a stale code or the text for "no error".
+// else ENODATA (the file holds no usable index), never a stale code or the text for "no error"; the
+// reader's IndexProblem then says what was wrong.
 bool OpenAndIndex(CDvAviReader& reader, const char* path);

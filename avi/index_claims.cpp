@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -15,7 +17,11 @@ namespace {
 constexpr std::int64_t kHeaderList = 12;          // the LIST hdrl chunk header follows the RIFF header
 constexpr std::int64_t kIndexHeaderBytes = 24;
 constexpr std::uint64_t kMinEntryBytes = 8;       // a standard index entry, the smallest any index has
-constexpr std::size_t kWindowBytes = 64 * 1024;   // also the most super index entries read at once
+constexpr std::size_t kWindowBytes = 64 * 1024;   // also the most index entries read at once
+constexpr std::uint8_t kStandardIndexType = 1;    // bIndexType of an index of chunks
+constexpr std::uint64_t kSmallestDvFrameBytes = 120000;
+constexpr std::uint64_t kMaxEntriesPerFrame = 16;   // idx1 entries of all streams, per frame listing
+constexpr std::uint64_t kListingsWhateverTheSize = 65536;   // 512 KiB of frame index at most
 
 // Chunk headers of the header list, read forward through one 64 KiB window: a list made of millions of
 // empty chunks costs one read per 64 KiB rather than one per chunk.
@@ -49,15 +55,68 @@ private:
     std::int64_t m_filled = 0;
 };
 
+// How often in a row the same chunk has been listed.
+struct RepeatRun {
+    std::uint64_t chunk = ~0ull;
+    std::uint32_t length = 0;
+};
+
 struct Walk {
     int fd;
     std::int64_t fileSize;
     IndexClaimsVerdict verdict;
+    std::uint64_t listingLimit = 0;
+    std::uint64_t videoListings = 0;   // video entries of the standard indexes read so far
+    int streamList = -1;               // which stream list of the header list is being walked
+    RepeatRun run;
 };
 
 std::int64_t PaddedEnd(std::int64_t position, std::uint32_t size)
 {
     return position + 8 + static_cast<std::int64_t>(size) + (size & 1u);
+}
+
+bool Refuse(Walk& walk, std::int64_t chunk, std::string detail)
+{
+    walk.verdict.fits = false;
+    walk.verdict.chunk = chunk;
+    walk.verdict.detail = std::move(detail);
+    return false;
+}
+
+std::string At(const char* index, std::int64_t chunk)
+{
+    return std::string("The ") + index + " at byte " + std::to_string(chunk);
+}
+
+// One more listing of a video chunk, at the entry of index (named by what) at entry.
+bool ListingFits(Walk& walk, const char* what, std::int64_t entry, std::uint64_t chunk)
+{
+    walk.run.length = walk.run.chunk == chunk ? walk.run.length + 1 : 1;
+    walk.run.chunk = chunk;
+    if (walk.run.length > kMaxRepeatedListings)
+        return Refuse(walk, entry, At(what, entry) + " lists the chunk at offset " + std::to_string(chunk)
+                                       + " more than " + std::to_string(kMaxRepeatedListings) + " times in a row.");
+    return true;
+}
+
+bool ChunkSizeFits(Walk& walk, const char* what, std::int64_t entry, std::uint32_t size, bool video)
+{
+    const std::uint32_t limit = video ? kMaxFrameChunkBytes : kMaxOtherChunkBytes;
+    if (size <= limit)
+        return true;
+    return Refuse(walk, entry, At(what, entry) + " lists a " + (video ? "frame" : "stream") + " chunk of "
+                                   + std::to_string(size) + " bytes; no DV file has one over " + std::to_string(limit)
+                                   + ".");
+}
+
+bool ListingCountFits(Walk& walk, const char* what, std::int64_t chunk, std::uint64_t listings)
+{
+    if (listings <= walk.listingLimit)
+        return true;
+    return Refuse(walk, chunk, At(what, chunk) + " brings the frames listed to " + std::to_string(listings)
+                                   + "; a file of " + std::to_string(walk.fileSize) + " bytes holds at most "
+                                   + std::to_string(walk.listingLimit) + ".");
 }
 
 // The index chunk whose 8-byte header is at chunk, given its header bytes. False when it claims more
@@ -70,8 +129,51 @@ bool ClaimFits(Walk& walk, std::int64_t chunk, std::uint32_t chunkSize, const st
     const std::int64_t bytes = std::min<std::int64_t>(chunkSize, inFile) - kIndexHeaderBytes;
     if (bytes < 0 || entries * entryBytes <= static_cast<std::uint64_t>(bytes))
         return true;   // (the splitter refuses a chunk too small for its own header, claims and all)
-    walk.verdict = {false, chunk, entries, bytes};
-    return false;
+    walk.verdict.entries = entries;
+    walk.verdict.bytes = bytes;
+    return Refuse(walk, chunk, At("OpenDML index", chunk) + " claims " + std::to_string(entries)
+                                   + " entries; its chunk holds " + std::to_string(bytes) + " bytes.");
+}
+
+// Calls visit(entry, position) for count entries of entryBytes from start, 64 KiB at a time. True when
+// every visit did (an unreadable block ends the walk quietly: the readers meet that damage themselves).
+template <class Visit>
+bool EachEntry(const Walk& walk, std::int64_t start, std::uint64_t count, std::uint64_t entryBytes, Visit visit)
+{
+    const std::uint64_t perRead = std::max<std::uint64_t>(1, kWindowBytes / entryBytes);
+    std::vector<std::uint8_t> block;
+    for (std::uint64_t done = 0; done < count;) {
+        const std::uint64_t n = std::min<std::uint64_t>(count - done, perRead);
+        block.resize(static_cast<std::size_t>(n * entryBytes));
+        const std::int64_t at = start + static_cast<std::int64_t>(done * entryBytes);
+        if (!ReadExactAt(walk.fd, block.data(), block.size(), at))
+            return true;
+        for (std::size_t offset = 0; offset < block.size(); offset += entryBytes) {
+            if (!visit(block.data() + offset, at + static_cast<std::int64_t>(offset)))
+                return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// The entries of a standard index (OpenDML) whose chunk header is at chunk: offsets from its base and
+// sizes whose top bit marks frames that are not key frames.
+bool StandardEntriesFit(Walk& walk, std::int64_t chunk, const std::uint8_t* indexHeader)
+{
+    const std::uint64_t entryBytes = std::max<std::uint64_t>(kMinEntryBytes, zv::LoadLe16(indexHeader) * 4ull);
+    const std::uint32_t entries = zv::LoadLe32(indexHeader + 4);
+    const std::uint64_t base = zv::LoadLe64(indexHeader + 12);
+    const bool video = walk.streamList == 0;
+    if (video && !ListingCountFits(walk, "OpenDML index", chunk, walk.videoListings + entries))
+        return false;
+    if (video)
+        walk.videoListings += entries;
+    return EachEntry(walk, chunk + 8 + kIndexHeaderBytes, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
+        const std::uint32_t size = zv::LoadLe32(entry + 4) & 0x7FFFFFFFu;
+        return ChunkSizeFits(walk, "OpenDML index", chunk, size, video)
+            && (!video || ListingFits(walk, "OpenDML index", chunk, base + zv::LoadLe32(entry)));
+    });
 }
 
 // "ix##", or "##ix" as some writers have it: the chunks the splitter reads as standard indexes.
@@ -83,29 +185,24 @@ bool IsStandardIndexId(const std::uint8_t* id)
 // The index chunks a super index's entries point at: the first 8 bytes of each entry of entryBytes.
 bool PointedIndexesFit(Walk& walk, std::int64_t entriesStart, std::uint32_t entries, std::uint64_t entryBytes)
 {
-    const std::uint64_t perRead = std::max<std::uint64_t>(1, kWindowBytes / entryBytes);
-    std::vector<std::uint8_t> block;
-    for (std::uint64_t done = 0; done < entries;) {
-        const std::uint64_t count = std::min<std::uint64_t>(entries - done, perRead);
-        block.resize(static_cast<std::size_t>(count * entryBytes));
-        if (!ReadExactAt(walk.fd, block.data(), block.size(), entriesStart + static_cast<std::int64_t>(done * entryBytes)))
-            return true;
-        for (std::size_t offset = 0; offset < block.size(); offset += entryBytes) {
-            const std::uint64_t chunk = zv::LoadLe64(block.data() + offset);
-            std::uint8_t header[8 + kIndexHeaderBytes];
-            if (chunk > static_cast<std::uint64_t>(walk.fileSize)
-                || !ReadExactAt(walk.fd, header, sizeof header, static_cast<std::int64_t>(chunk))
-                || !IsStandardIndexId(header))
-                continue;   // nothing there the splitter would read as an index
-            if (!ClaimFits(walk, static_cast<std::int64_t>(chunk), zv::LoadLe32(header + 4), header + 8))
-                return false;
-        }
-        done += count;
-    }
-    return true;
+    return EachEntry(walk, entriesStart, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
+        const std::uint64_t chunk = zv::LoadLe64(entry);
+        std::uint8_t header[8 + kIndexHeaderBytes];
+        if (chunk > static_cast<std::uint64_t>(walk.fileSize)
+            || !ReadExactAt(walk.fd, header, sizeof header, static_cast<std::int64_t>(chunk))
+            || !IsStandardIndexId(header))
+            return true;   // nothing there the splitter would read as an index
+        const auto at = static_cast<std::int64_t>(chunk);
+        if (!ClaimFits(walk, at, zv::LoadLe32(header + 4), header + 8))
+            return false;
+        // A super index one level down is the frame index's business (it reads two levels, no more).
+        return header[8 + 3] != kStandardIndexType || StandardEntriesFit(walk, at, header + 8);
+    });
 }
 
-// An indx chunk of a stream list, and the indexes its entries point at.
+// An indx chunk of a stream list, and the indexes its entries point at. A standard index in its place
+// would be read with its entries taken for frames: the offset correction then finds the stream's id
+// inside an ix## header and shows a blank frame for the whole file.
 bool SuperIndexFits(Walk& walk, std::int64_t chunk, std::uint32_t chunkSize)
 {
     std::uint8_t header[kIndexHeaderBytes];
@@ -113,46 +210,116 @@ bool SuperIndexFits(Walk& walk, std::int64_t chunk, std::uint32_t chunkSize)
         return true;
     if (!ClaimFits(walk, chunk, chunkSize, header))
         return false;
+    if (header[3] == kStandardIndexType)
+        return Refuse(walk, chunk, At("OpenDML index", chunk) + " of a stream list is a standard index, not an "
+                                                                 "index of indexes.");
     const std::uint64_t entryBytes = std::max<std::uint64_t>(kMinEntryBytes, zv::LoadLe16(header) * 4ull);
     return PointedIndexesFit(walk, chunk + 8 + kIndexHeaderBytes, zv::LoadLe32(header + 4), entryBytes);
 }
 
-}  // namespace
-
-IndexClaimsVerdict CheckIndexClaims(int fd)
+// The idx1 chunk whose header is at chunk: 16-byte entries of chunk id, flags, 32-bit offset and size.
+bool LegacyIndexFits(Walk& walk, std::int64_t chunk, std::uint32_t size)
 {
-    Walk walk{fd, zv::FileSize(fd), {}};
-    if (walk.fileSize < 0)
-        return walk.verdict;
-    ForwardWindow window(fd);
-    const std::uint8_t* list = window.At(kHeaderList, 12);
-    if (list == nullptr || !zv::HasFourCC(list, "LIST") || !zv::HasFourCC(list + 8, "hdrl"))
-        return walk.verdict;
-    const std::int64_t listEnd = std::min(PaddedEnd(kHeaderList, zv::LoadLe32(list + 4)), walk.fileSize);
+    const std::int64_t start = chunk + 8;
+    const std::uint64_t entries = static_cast<std::uint64_t>(std::min<std::int64_t>(size, walk.fileSize - start)) / 16;
+    // An idx1 lists each frame's chunks (its picture, its sound in a stream or two, a "rec " list): a few
+    // entries a frame. Sixteen for every frame the file may list is more than any writer needs; an index
+    // beyond that (gigabytes of zeros over a hole) would only cost the time of reading it.
+    const std::uint64_t entryLimit = kMaxEntriesPerFrame * walk.listingLimit;
+    if (entries > entryLimit)
+        return Refuse(walk, chunk, At("idx1 chunk", chunk) + " holds " + std::to_string(entries) + " entries; a file of "
+                                       + std::to_string(walk.fileSize) + " bytes needs at most "
+                                       + std::to_string(entryLimit) + ".");
+    std::uint64_t videoListings = 0;
+    return EachEntry(walk, start, entries, 16, [&](const std::uint8_t* entry, std::int64_t at) {
+        if (!std::isdigit(entry[0]) || !std::isdigit(entry[1]))
+            return true;   // not a stream's chunk ("rec " lists and the like)
+        const bool video = entry[0] == '0' && entry[1] == '0';
+        const std::uint32_t offset = zv::LoadLe32(entry + 8);
+        if (offset > 0xFFFFFFFFu - 8u)
+            return Refuse(walk, at, At("idx1 entry", at) + " places its chunk at offset " + std::to_string(offset)
+                                        + ", whose data would start past 4 GiB.");
+        if (!ChunkSizeFits(walk, "idx1 entry", at, zv::LoadLe32(entry + 12), video))
+            return false;
+        if (!video)
+            return true;
+        return ListingCountFits(walk, "idx1 entry", at, ++videoListings) && ListingFits(walk, "idx1 entry", at, offset);
+    });
+}
 
-    // Stream lists sit in the header list and their indx chunks in them: one forward walk visits both.
+// The top level of the RIFF form: the idx1 chunk, when there is one. The walk ends at the end of the file,
+// not at the form's own size, which writers that stopped short leave at 0.
+bool TopLevelFits(Walk& walk, ForwardWindow& window)
+{
+    for (std::int64_t position = kHeaderList; position < walk.fileSize;) {
+        const std::uint8_t* chunk = window.At(position, 8);
+        if (chunk == nullptr)
+            return true;
+        const std::uint32_t size = zv::LoadLe32(chunk + 4);
+        if (zv::HasFourCC(chunk, "idx1"))
+            return LegacyIndexFits(walk, position, size);
+        position = PaddedEnd(position, size);
+    }
+    return true;
+}
+
+// The header list's stream lists, and the indx chunks in them: one forward walk visits both.
+bool HeaderListFits(Walk& walk, ForwardWindow& window, std::int64_t listEnd)
+{
     std::int64_t streamListEnd = -1;
     for (std::int64_t position = kHeaderList + 12; position < listEnd;) {
         if (position >= streamListEnd)
             streamListEnd = -1;
         const std::uint8_t* chunk = window.At(position, 12);
         if (chunk == nullptr)
-            break;
+            return true;
         const std::uint32_t size = zv::LoadLe32(chunk + 4);
         if (zv::HasFourCC(chunk, "LIST") && zv::HasFourCC(chunk + 8, "strl") && streamListEnd < 0) {
             streamListEnd = PaddedEnd(position, size);
+            ++walk.streamList;
             position += 12;
             continue;
         }
+        // A stream header or format that runs out of its stream list leaves the splitter a stream without
+        // an output that it still feeds (GStreamer then complains on the terminal). (An indx chunk's size
+        // is bounded by the file instead, below.)
+        const bool streamHeader = zv::HasFourCC(chunk, "strh") || zv::HasFourCC(chunk, "strf");
+        if (streamListEnd >= 0 && streamHeader && position + 8 + static_cast<std::int64_t>(size) > streamListEnd)
+            return Refuse(walk, position, At((std::string(reinterpret_cast<const char*>(chunk), 4) + " chunk").c_str(), position)
+                                              + " claims " + std::to_string(size) + " bytes, past the end of its stream "
+                                              + "list at byte " + std::to_string(streamListEnd) + ".");
         if (streamListEnd >= 0 && zv::HasFourCC(chunk, "indx") && !SuperIndexFits(walk, position, size))
-            break;
+            return false;
         position = PaddedEnd(position, size);
     }
+    return true;
+}
+
+}  // namespace
+
+std::uint64_t MaxFrameListings(std::int64_t fileSize)
+{
+    const std::uint64_t frames = fileSize > 0 ? static_cast<std::uint64_t>(fileSize) / kSmallestDvFrameBytes : 0;
+    return 4 * frames + kListingsWhateverTheSize;
+}
+
+IndexClaimsVerdict CheckIndexClaims(int fd)
+{
+    Walk walk{fd, zv::FileSize(fd), {}, 0, 0, -1, {}};
+    if (walk.fileSize < 0)
+        return walk.verdict;
+    walk.listingLimit = MaxFrameListings(walk.fileSize);
+    ForwardWindow window(fd);
+    const std::uint8_t* riff = window.At(0, 24);
+    if (riff == nullptr || !zv::HasFourCC(riff + 12, "LIST") || !zv::HasFourCC(riff + 20, "hdrl"))
+        return walk.verdict;
+    const std::int64_t listEnd = std::min(PaddedEnd(kHeaderList, zv::LoadLe32(riff + 16)), walk.fileSize);
+    if (HeaderListFits(walk, window, listEnd))
+        TopLevelFits(walk, window);
     return walk.verdict;
 }
 
 std::string DescribeIndexClaims(const IndexClaimsVerdict& verdict)
 {
-    return "The OpenDML index at byte " + std::to_string(verdict.chunk) + " claims " + std::to_string(verdict.entries)
-         + " entries; its chunk holds " + std::to_string(verdict.bytes) + " bytes.";
+    return verdict.detail;
 }

@@ -39,3 +39,13 @@ std::string LastErrorMessage(const char* message)
     text += systemText;
     return text;
 }
+
+std::string LastErrorMessage(const char* message, const std::string& detail)
+{
+    std::string text = LastErrorMessage(message);
+    if (!detail.empty()) {
+        text += '\n';
+        text += detail;
+    }
+    return text;
+}

@@ -10,3 +10,6 @@ std::string GetLastErrorText();
 
 // message, an empty line, then GetLastErrorText(): the body of the "Error!" box for file failures.
 std::string LastErrorMessage(const char* message);
+
+// The same with detail, when not empty, as one more line after the system's text: what was wrong and where.
+std::string LastErrorMessage(const char* message, const std::string& detail);

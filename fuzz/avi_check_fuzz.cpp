@@ -32,11 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const zv::UniqueFd fd(::open(file.Path(), O_RDONLY | O_CLOEXEC));
     const IndexClaimsVerdict claims = CheckIndexClaims(fd.Get());
-    // An overclaiming index is a chunk inside the file whose bytes are fewer than its entries need.
+    // A refusal names a place inside the file; an overclaiming index (entries set) is a chunk whose bytes
+    // are fewer than its entries need.
     if (!claims.fits
         && (claims.chunk < 0 || static_cast<std::uint64_t>(claims.chunk) >= size || claims.bytes < 0
-            || claims.entries == 0
-            || static_cast<std::uint64_t>(claims.bytes) >= static_cast<std::uint64_t>(claims.entries) * 65535 * 4))
+            || claims.detail.empty()
+            || (claims.entries != 0
+                && static_cast<std::uint64_t>(claims.bytes) >= static_cast<std::uint64_t>(claims.entries) * 65535 * 4)))
         std::abort();
     return 0;
 }

@@ -92,7 +92,8 @@ int main(int argc, char** argv)
     const std::string heads = root + "/avi_check";
     const std::string files = root + "/avi_reader";
     const std::string reports = root + "/report_metadata";
-    for (const std::string& folder : {root, frames, heads, files, reports}) {
+    const std::string graphs = root + "/graph_checks";
+    for (const std::string& folder : {root, frames, heads, files, reports, graphs}) {
         if (!MakeFolder(folder)) {
             std::perror(folder.c_str());
             return 1;
@@ -140,9 +141,9 @@ int main(int argc, char** argv)
                 std::vector<std::uint8_t> head(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), kCheckHeadBytes)));
                 std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
                 if (!Save(heads + "/" + name, head) || !Save(reports + "/" + name, bytes)
-                    || !Save(files + "/" + name + "_cut", cut))
+                    || !Save(files + "/" + name + "_cut", cut) || !Save(graphs + "/" + name, bytes))
                     return 1;
-                written += 4;
+                written += 5;
             }
         }
     }

@@ -3,7 +3,7 @@
 # build-fuzz, writes their seed corpora, and fuzzes one target for a given time.
 #
 #   fuzz/run.sh TARGET SECONDS [extra libFuzzer options]
-#   TARGET: dv_frame | avi_check | avi_reader | report_metadata
+#   TARGET: dv_frame | avi_check | avi_reader | report_metadata | graph_checks
 #
 # New inputs go to build-fuzz/corpus/TARGET (the seeds stay in build-fuzz/seeds/TARGET); crashes to
 # build-fuzz/findings/TARGET. Needs clang and libclang-rt-14-dev.
@@ -20,7 +20,7 @@ jobs=${ZV_FUZZ_JOBS:-2}
 case $target in
   dv_frame) max_len=150000 ;;          # one whole PAL frame (144000 bytes) and the control byte
   avi_check) max_len=4096 ;;           # the check reads 212 bytes; room for any header layout
-  avi_reader|report_metadata) max_len=160000 ;;   # the largest seed file (six short frames with audio)
+  avi_reader|report_metadata|graph_checks) max_len=160000 ;;   # the largest seed file (six short frames with audio)
   *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 
@@ -54,6 +54,14 @@ export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-allocator_may_return_null=0}
 cd "$findings"
-exec "$build/fuzz/${target}_fuzz" "$corpus" "$seeds/$target" \
+start=$(date +%s)
+status=0
+"$build/fuzz/${target}_fuzz" "$corpus" "$seeds/$target" \
   -max_len="$max_len" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=256 \
-  -detect_leaks="$leaks" -print_final_stats=1 -artifact_prefix="$findings/" "$@"
+  -detect_leaks="$leaks" -print_final_stats=1 -artifact_prefix="$findings/" "$@" || status=$?
+# One line per run in build-fuzz/fuzz-runs.txt: how long each target ran, and whether it found anything.
+elapsed=$(( $(date +%s) - start ))
+if [ "$status" -eq 0 ]; then verdict="no finding"; else verdict="FINDING (exit $status) in $findings"; fi
+line="$(date -u +%Y-%m-%dT%H:%MZ) $target: ${elapsed} s, $(ls "$corpus" | wc -l) corpus inputs, $verdict"
+echo "$line" | tee -a "$build/fuzz-runs.txt"
+exit "$status"

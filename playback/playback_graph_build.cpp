@@ -504,8 +504,9 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
         m_errorDetail = GetLastErrorText();
         return Fail(E_FAIL, "Could not add source filter");
     }
-    // The splitter reserves its index tables from the counts the file claims; an index claiming more
-    // entries than it holds would have it reserve gigabytes, or abort when it cannot.
+    // The splitter reserves its index tables from the counts the file claims and allocates each chunk at
+    // the size its index entry gives: a claim no DV file backs would have it take gigabytes, or abort when
+    // it cannot. The frame index refuses the same files with the same sentence.
     const IndexClaimsVerdict claims = CheckIndexClaims(file.Get());
     if (!claims.fits) {
         m_errorDetail = DescribeIndexClaims(claims);

@@ -3,7 +3,9 @@
 
 #include "playback/playback_graph.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -99,6 +101,8 @@ HRESULT CPlaybackGraph::SetPositions(std::int64_t position)
     if (target == nullptr || !m_pControl) {
         return E_POINTER;
     }
+    // Nanoseconds must fit 64 bits: a position beyond that lies past any stream's end anyway.
+    position = std::clamp<std::int64_t>(position, 0, std::numeric_limits<std::int64_t>::max() / kNsPer100ns);
     GstEvent* seek = gst_event_new_seek(1.0, GST_FORMAT_TIME,
                                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                                         GST_SEEK_TYPE_SET, position * kNsPer100ns, GST_SEEK_TYPE_NONE, -1);
@@ -308,6 +312,15 @@ HRESULT CPlaybackGraph::SeekToFrame(std::int64_t n)
 {
     if (n < 0) {
         n = 0;
+    }
+    if (m_rtFrame <= 0) {
+        return SeekToTime(0);   // fails with its own message
+    }
+    // A frame number from the command line may be any 64-bit value: one whose time does not fit goes to
+    // the latest representable time, which SeekToTime turns into the last frame like any frame past the end.
+    const std::int64_t latest = (std::numeric_limits<std::int64_t>::max() - m_rtHalfFrame) / m_rtFrame;
+    if (n > latest) {
+        return SeekToTime(std::numeric_limits<std::int64_t>::max());
     }
     return SeekToTime(n * m_rtFrame + m_rtHalfFrame);
 }

@@ -64,7 +64,7 @@ bool ReportFile::Open(const char* path, std::FILE* err)
         return false;
     }
     if (!OpenAndIndex(m_reader, path)) {
-        std::fprintf(err, "%s\n", LastErrorMessage("Unable to index the AVI file").c_str());
+        std::fprintf(err, "%s\n", LastErrorMessage("Unable to index the AVI file", m_reader.IndexProblem()).c_str());
         m_reader.Close();
         return false;
     }

@@ -74,6 +74,7 @@ struct DamageCase {
     std::function<void(AviFile&)> damage;
     bool built;
     std::vector<int> frames;
+    const char* problem = nullptr;   // when set: what IndexProblem must say (a part of it)
 };
 
 void SuperEntry(AviFile& f, int entry, std::int64_t chunk)
@@ -89,6 +90,18 @@ void MakeSuper(AviFile& f, int c, std::int64_t target)
     Patch64(f.bytes, header + 24, static_cast<std::uint64_t>(target));
 }
 std::size_t Ix(const AviFile& f, int c) { return f.ixChunks[c]; }
+// Where the idx1 entry of video frame i is (the files of this table list an audio chunk before each frame).
+std::size_t VideoEntry(const AviFile& f, int i) { return f.idx1Chunk + 8 + 16 * (2 * i + 1); }
+// Appends count more idx1 entries, listing frame first, first + 1, ... in turn for `distinct` frames.
+void ListAgain(AviFile& f, int count, int distinct)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::size_t entry = VideoEntry(f, i % distinct);
+        f.bytes.insert(f.bytes.end(), f.bytes.begin() + static_cast<std::ptrdiff_t>(entry),
+                       f.bytes.begin() + static_cast<std::ptrdiff_t>(entry + 16));
+    }
+    Patch32(f.bytes, f.idx1Chunk + 4, static_cast<std::uint32_t>(f.bytes.size() - f.idx1Chunk - 8));
+}
 
 const DamageCase kDamage[] = {
     {"SuperOrderIsFollowed", IndexKind::OpenDml, [](AviFile& f) { SuperEntry(f, 0, Ix(f, 2)); SuperEntry(f, 2, Ix(f, 0)); },
@@ -135,7 +148,29 @@ const DamageCase kDamage[] = {
     {"HdrlSizeAllOnes", IndexKind::Idx1Absolute, [](AviFile& f) { Patch32(f.bytes, 16, 0xFFFFFFFF); }, false, {}},
     {"StrfSizeAllOnes", IndexKind::Idx1Absolute, [](AviFile& f) { Patch32(f.bytes, 168, 0xFFFFFFFF); }, false, {}},
     {"RiffSizeIsNotUsed", IndexKind::Idx1Absolute, [](AviFile& f) { Patch32(f.bytes, 4, 0xFFFFFFFF); }, true, {0, 1, 2, 3, 4, 5}},
-    {"NoIndexAtAll", IndexKind::None, [](AviFile&) {}, false, {}},
+    {"NoIndexAtAll", IndexKind::None, [](AviFile&) {}, false, {}, "The file has neither an OpenDML index nor an idx1 chunk."},
+    // Claims no DV file can back are refused before anything is reserved for them.
+    {"Idx1FrameChunkOf4GiB", IndexKind::Idx1Absolute, [](AviFile& f) { Patch32(f.bytes, VideoEntry(f, 2) + 12, 0xFFFFFFF0); },
+     false, {}, " lists a frame chunk of 4294967280 bytes; no DV file has one over 148096."},
+    {"Idx1FrameChunkOneByteTooLarge", IndexKind::Idx1Absolute, [](AviFile& f) { Patch32(f.bytes, VideoEntry(f, 0) + 12, 148097); },
+     false, {}, " lists a frame chunk of 148097 bytes"},
+    {"Idx1FrameChunkAtTheLargestAllowed", IndexKind::Idx1Absolute, [](AviFile& f) { Patch32(f.bytes, VideoEntry(f, 0) + 12, 148096); },
+     true, {0, 1, 2, 3, 4, 5}},
+    {"Idx1OffsetsThatWrap", IndexKind::Idx1FromMoviList,
+     [](AviFile& f) { for (int i = 0; i < 6; ++i) Patch32(f.bytes, VideoEntry(f, i) + 8, 0xFFFFFFF8); }, false, {},
+     " places its chunk at offset 4294967288, whose data would start past 4 GiB."},
+    {"Idx1OneFrameListedOverAndOver", IndexKind::Idx1Absolute, [](AviFile& f) { ListAgain(f, 1600, 1); }, false, {},
+     " more than 1500 times in a row."},
+    {"Idx1FramesRepeatedAFewTimes", IndexKind::Idx1Absolute, [](AviFile& f) { ListAgain(f, 12, 6); }, true,
+     {0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5}},
+    {"Idx1MoreFramesThanTheFileHolds", IndexKind::Idx1Absolute, [](AviFile& f) { ListAgain(f, 65600, 6); }, false, {},
+     " brings the frames listed to 65569; a file of 1050240 bytes holds at most 65568."},
+    {"StreamHeaderRunsOutOfItsList", IndexKind::Idx1Absolute, [](AviFile& f) { Patch32(f.bytes, 104, 0xFFFFFFFF); }, false, {},
+     "The strh chunk at byte 100 claims 4294967295 bytes, past the end of its stream list at byte "},
+    {"SuperIndexOfStandardType", IndexKind::OpenDml, [](AviFile& f) { f.bytes[f.indxData + 3] = 1; }, false, {},
+     " of a stream list is a standard index, not an index of indexes."},
+    {"StandardEntryOf2GiB", IndexKind::OpenDml, [](AviFile& f) { Patch32(f.bytes, Ix(f, 1) + 32 + 4, 0x7FFFFFF0); }, false, {},
+     " lists a frame chunk of 2147483632 bytes"},
 };
 
 class IndexDamage : public testing::TestWithParam<DamageCase> {};
@@ -155,6 +190,12 @@ TEST_P(IndexDamage, FailsCleanlyOrGivesTheRightFrames)
     EXPECT_EQ(Index(dir, file.bytes, reader), c.built);
     if (c.built) {
         EXPECT_EQ(reader.FrameOffsets(), Pick(file, c.frames));
+        EXPECT_EQ(reader.IndexProblem(), "");
+    } else {
+        EXPECT_NE(reader.IndexProblem(), "");   // every refusal says why
+    }
+    if (c.problem != nullptr) {
+        EXPECT_NE(reader.IndexProblem().find(c.problem), std::string::npos) << reader.IndexProblem();
     }
 }
 INSTANTIATE_TEST_SUITE_P(Avi, IndexDamage, testing::ValuesIn(kDamage),

@@ -146,6 +146,55 @@ BaseFile MakeBaseFile(const std::string& folder, const std::string& name, DvSyst
     return base;
 }
 
+namespace {
+
+// The first idx1 entry of the video stream.
+std::uint64_t FirstVideoEntry(const BaseFile& base)
+{
+    auto at = static_cast<std::uint64_t>(base.layout.idx1) + 8;
+    while (at + 16 <= base.bytes.size() && !(base.bytes[at] == '0' && base.bytes[at + 1] == '0'))
+        at += 16;
+    return at;
+}
+
+// Claims that no DV file backs, whatever its size: a frame chunk of 4 GiB over the hole of a sparse file,
+// offsets whose data would start past 4 GiB, one frame listed a million times, a standard index where the
+// super index belongs. Reader and pipeline must refuse each with the same sentence.
+void AddUnbackedClaims(std::vector<HostileCase>& cases, const Shared& idx1, const Shared& odml)
+{
+    const std::uint64_t video = FirstVideoEntry(*idx1);
+    const std::uint64_t table = static_cast<std::uint64_t>(idx1->layout.idx1);
+    cases.push_back({idx1->name + "/idx1-frame-of-4GiB-sparse", [idx1, video] {
+                         HostileFile file{idx1->bytes, 0, {}};
+                         Patch32(file.bytes, video + 12, 0xFFFFFFF0u);
+                         file.sparseSize = std::uint64_t{0x100000000} + 300u * 1024u * 1024u;   // 4.3 GB
+                         return file;
+                     }, true, true, ExpectIndex::Refused, 0, false, " lists a frame chunk of 4294967280 bytes; "});
+    cases.push_back({idx1->name + "/idx1-offsets-wrap", [idx1, table] {
+                         HostileFile file{idx1->bytes, 0, {}};
+                         for (std::uint64_t at = table + 8; at + 16 <= file.bytes.size(); at += 16)
+                             Patch32(file.bytes, at + 8, 0xFFFFFFF8u);
+                         return file;
+                     }, false, true, ExpectIndex::Refused, 0, false, ", whose data would start past 4 GiB."});
+    cases.push_back({idx1->name + "/idx1-frame-0-a-million-times", [idx1, table, video] {
+                         HostileFile file{idx1->bytes, 0, {}};
+                         const Bytes entry(file.bytes.begin() + static_cast<std::ptrdiff_t>(video),
+                                           file.bytes.begin() + static_cast<std::ptrdiff_t>(video + 16));
+                         for (int i = 0; i < 1000000; ++i)
+                             file.bytes.insert(file.bytes.end(), entry.begin(), entry.end());
+                         Patch32(file.bytes, table + 4, static_cast<std::uint32_t>(file.bytes.size() - table - 8));
+                         return file;
+                     }, true, true, ExpectIndex::Refused, 0, false, " more than 1500 times in a row."});
+    const auto super = static_cast<std::uint64_t>(odml->layout.superIndex);
+    cases.push_back({odml->name + "/super-index-of-type-1", [odml, super] {
+                         HostileFile file{odml->bytes, 0, {}};
+                         file.bytes[super + 8 + 3] = 1;
+                         return file;
+                     }, false, true, ExpectIndex::Refused, 0, false, " is a standard index, not an index of indexes."});
+}
+
+}  // namespace
+
 std::vector<HostileCase> HostileCases(const std::string& folder)
 {
     std::vector<HostileCase> cases;
@@ -275,12 +324,13 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
         {"indx-at-negative", [=](Bytes& b) { Patch64(b, SuperEntry(super, 0), 0x8000000000000000ull); },
          ExpectIndex::Refused, false},
         {"indx-at-zero", [=](Bytes& b) { Patch64(b, SuperEntry(super, 0), 0); }, ExpectIndex::Any, false},
-        // indx -> ix0 (now a super index) -> ix1 (standard), and indx -> ix2: two levels, as far as the reader goes.
+        // indx -> ix0 (now a super index) -> ix1 (standard), and indx -> ix2: two levels, as far as the reader
+        // goes; but ix0's 16-byte entry overruns its 8-byte chunk, so reader and pipeline both refuse it.
         {"nested-2-deep", [=](Bytes& b) {
              MakeSuper(b, ix[0], ix[1]);
              Patch64(b, SuperEntry(super, 1), ix[2]);
              Patch32(b, static_cast<std::uint64_t>(super) + 8 + 4, 2);
-         }, ExpectIndex::Built, false},
+         }, ExpectIndex::Refused, false},
         // indx -> ix0 -> ix1 -> ix2: three levels of super index.
         {"nested-3-deep", [=](Bytes& b) {
              MakeSuper(b, ix[0], ix[1]);
@@ -351,8 +401,11 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
             // Type-1 frames too short for the DV splitter cost the graph its full 10 s wait for pads: the
             // playback run takes one of them.
             const bool play = !odmlIndex || frameBytes == 1 || frameBytes >= 1000000;
-            cases.push_back({name, [base] { return HostileFile{base->bytes, 0, {}}; }, frameBytes >= 1000000, play,
-                             ExpectIndex::Built});
+            // Frames larger than any DV frame are refused by reader and pipeline alike.
+            const bool huge = frameBytes >= 1000000;
+            cases.push_back({name, [base] { return HostileFile{base->bytes, 0, {}}; }, huge, play,
+                             huge ? ExpectIndex::Refused : ExpectIndex::Built, 0, false,
+                             huge ? " lists a frame chunk of 1000000 bytes; no DV file has one over 148096." : ""});
             if (frameBytes == 1) {
                 // The same file with every frame chunk claiming 0 bytes.
                 cases.push_back({name + "_claiming_0", [base] {
@@ -378,7 +431,7 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
                          }, false, true, ExpectIndex::Built});
     }
 
-    // Large claims that the file really backs (a sparse file costs no disk): memory must not follow them.
+    // Large claims over the hole of a sparse file (no disk cost): refused before memory or time follows them.
     {
         const auto table = static_cast<std::uint64_t>(idx1->layout.idx1);
         cases.push_back({idx1->name + "/idx1-of-2GiB-sparse", [idx1, table] {
@@ -386,16 +439,19 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
                              Patch32(file.bytes, table + 4, 0x7FFFFFF0u);
                              file.sparseSize = table + 8 + 0x7FFFFFF0u;
                              return file;
-                         }, true, false});
+                         }, true, true, ExpectIndex::Refused, 0, false, " entries; a file of "});
+        // 128 MiB of entries in the hole after the chunk, its size saying so: 16 M frames where 1,100 fit.
         const auto lastIx = static_cast<std::uint64_t>(odml->layout.standardIndexes.back());
-        const std::uint32_t count = 0x01000000u;   // 128 MiB of entries in the hole after the chunk: 16 M frames
+        const std::uint32_t count = 0x01000000u;
         cases.push_back({odml->name + "/ix-last-of-128MiB-sparse", [odml, lastIx, count] {
                              HostileFile file{odml->bytes, 0, {}};
+                             Patch32(file.bytes, lastIx + 4, 24 + 8 * count);
                              Patch32(file.bytes, lastIx + 8 + 4, count);
                              file.sparseSize = lastIx + 8 + 24 + std::uint64_t{8} * count + 4096;
                              return file;
-                         }, true, false, ExpectIndex::Built, std::int64_t{8} * count / 1024});
+                         }, true, true, ExpectIndex::Refused, 0, false, " brings the frames listed to 16777218; a file of "});
     }
+    AddUnbackedClaims(cases, idx1, odml);
     return cases;
 }
 

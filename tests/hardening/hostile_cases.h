@@ -37,6 +37,9 @@ struct HostileCase {
     // An index claims more entries than its chunk holds: the playback graph must refuse the file before its
     // splitter sizes tables from the claim.
     bool overclaims = false;
+    // A claim no DV file can back: the index refusal of the report commands and the playback graph's
+    // refusal must both say this (a part of the sentence), before anything is sized by the claim.
+    std::string refusal{};
 };
 
 // A valid file the cases start from, with the positions of everything in it.

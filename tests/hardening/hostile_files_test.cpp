@@ -11,7 +11,12 @@
 
 #include <QTemporaryDir>
 
+#include <glib.h>
+
 #include <chrono>
+#include <mutex>
+#include <utility>
+#include <vector>
 #include <cstdio>
 #include <unistd.h>
 
@@ -72,7 +77,10 @@ TEST(HostileFiles, FileLevelReadersGiveAClearResultWithinBoundedMemoryAndTime)
         const double seconds = Since(start);
         ++count;
         EXPECT_TRUE(verdict.problems.empty()) << Describe(verdict);
-        EXPECT_TRUE(Expected(c.index, verdict.indexed)) << Describe(verdict);
+        EXPECT_TRUE(Expected(c.index, verdict.indexed)) << Describe(verdict) << "\n" << verdict.metadataError;
+        if (!c.refusal.empty()) {
+            EXPECT_NE(verdict.metadataError.find(c.refusal), std::string::npos) << verdict.metadataError;
+        }
         EXPECT_LT(rise, kMemoryBoundKiB);
         EXPECT_LT(seconds, kFileLevelSeconds);
         if (rise > worstRise) {
@@ -99,8 +107,16 @@ TEST(HostileFiles, LargeBackedClaimsStayWithinBoundedMemoryAndTime)
         const ChildOutcome outcome = RunInChild(
             [&] {
                 const FileLevelVerdict verdict = RunFileLevel(path);
-                return std::string(verdict.problems.empty() && Expected(c.index, verdict.indexed) ? "ok " : "PROBLEM ")
-                    + Describe(verdict);
+                bool refused = c.refusal.empty() || verdict.metadataError.find(c.refusal) != std::string::npos;
+                std::string graph;
+                if (c.playback && !c.refusal.empty()) {
+                    // The same rule before the pipeline: refused, with the same sentence, before it sizes anything.
+                    const PlaybackVerdict played = RunPlayback(path);
+                    refused = refused && played.build < 0 && played.detail.find(c.refusal) != std::string::npos;
+                    graph = " graph: \"" + played.message + "\" " + played.detail;
+                }
+                return std::string(verdict.problems.empty() && Expected(c.index, verdict.indexed) && refused ? "ok " : "PROBLEM ")
+                    + Describe(verdict) + " metadata: " + verdict.metadataError + graph;
             },
             kHeavySeconds);
         ++count;
@@ -120,8 +136,44 @@ TEST(HostileFiles, LargeBackedClaimsStayWithinBoundedMemoryAndTime)
     EXPECT_GT(count, 0);
 }
 
+// What GStreamer and GLib would print on the terminal while a graph runs: a hostile file must be refused
+// before the pipeline meets it, or handled so that nothing reaches the terminal.
+struct FrameworkComplaints {
+    FrameworkComplaints()
+    {
+        for (const char* domain : kDomains)
+            handlers.push_back(g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                                                 &FrameworkComplaints::Record, this));
+    }
+    ~FrameworkComplaints()
+    {
+        for (std::size_t i = 0; i < handlers.size(); ++i)
+            g_log_remove_handler(kDomains[i], handlers[i]);
+    }
+    FrameworkComplaints(const FrameworkComplaints&) = delete;
+    FrameworkComplaints& operator=(const FrameworkComplaints&) = delete;
+    static void Record(const gchar* domain, GLogLevelFlags, const gchar* message, gpointer self)
+    {
+        auto* complaints = static_cast<FrameworkComplaints*>(self);
+        const std::lock_guard<std::mutex> lock(complaints->mutex);
+        complaints->texts += std::string(domain ? domain : "") + ": " + (message ? message : "") + "\n";
+    }
+    std::string Take()
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return std::exchange(texts, std::string());
+    }
+    // (GStreamer's core domain is left out: a type-1 stream of 1-byte frames can still have it print a
+    // division by a zero frame length when the duration is asked before the DV splitter gives up.)
+    static constexpr const char* kDomains[] = {"GStreamer-Base", "GLib-GObject", "GLib"};
+    std::vector<guint> handlers;
+    std::mutex mutex;
+    std::string texts;
+};
+
 TEST(HostileFiles, PlaybackGraphBuildsOrFailsWithAMessageWithinBoundedMemoryAndTime)
 {
+    FrameworkComplaints complaints;
     // The first graph loads GStreamer's plugins: that cost belongs to no case.
     const std::string path = CasePath("play.avi");
     ASSERT_TRUE(WriteHostileFile(path, TheSuite().cases.front().make()));
@@ -134,8 +186,8 @@ TEST(HostileFiles, PlaybackGraphBuildsOrFailsWithAMessageWithinBoundedMemoryAndT
     double slowest = 0;
     std::string slowestCase;
     for (const HostileCase& c : TheSuite().cases) {
-        if (!c.playback)
-            continue;
+        if (!c.playback || c.heavy)
+            continue;   // heavy cases go through the graph in their own child process
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(WriteHostileFile(path, c.make()));
         PlaybackVerdict verdict;
@@ -145,10 +197,12 @@ TEST(HostileFiles, PlaybackGraphBuildsOrFailsWithAMessageWithinBoundedMemoryAndT
         for (const std::string& p : verdict.problems)
             problems += p + "; ";
         EXPECT_TRUE(verdict.problems.empty()) << problems;
-        if (c.overclaims) {
+        EXPECT_EQ(complaints.Take(), "");
+        if (c.overclaims || !c.refusal.empty()) {
             EXPECT_NE(verdict.build, 0);
             EXPECT_EQ(verdict.message, "Could not connect from source filter");
-            EXPECT_NE(verdict.detail.find(" entries; its chunk holds "), std::string::npos) << verdict.detail;
+            const std::string expected = c.overclaims ? " entries; its chunk holds " : c.refusal;
+            EXPECT_NE(verdict.detail.find(expected), std::string::npos) << verdict.detail;
         }
         EXPECT_LT(rise, kMemoryBoundKiB);
         EXPECT_LT(verdict.seconds, kPlaybackSeconds);

@@ -233,16 +233,16 @@ TEST(SeekFailure, ASeekThatShowsNoNewFrameFails)
     {
         std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
         // idx1 entries (16 bytes: id, flags, offset, size) follow the 8-byte chunk header; find the last
-        // video entry and make its chunk run far past the end.
+        // video entry and move its chunk to the last 8 bytes of the file, so that its data lies past the end.
         const std::int64_t entries = static_cast<std::int64_t>(written.videoChunks.size() + written.audioChunks.size());
         for (std::int64_t i = entries - 1; i >= 0; --i) {
             char entry[16];
             file.seekg(written.idx1 + 8 + i * 16);
             file.read(entry, sizeof entry);
             if (std::memcmp(entry, "00dc", 4) == 0) {
-                const std::uint32_t huge = 0x00F00000;
-                file.seekp(written.idx1 + 8 + i * 16 + 12);
-                file.write(reinterpret_cast<const char*>(&huge), 4);
+                const auto lastBytes = static_cast<std::uint32_t>(written.fileSize - 8);
+                file.seekp(written.idx1 + 8 + i * 16 + 8);
+                file.write(reinterpret_cast<const char*>(&lastBytes), 4);
                 break;
             }
         }

@@ -147,6 +147,11 @@ TEST_P(FrameExact, SeekStepRewindAndEndOfStreamShowTheSameFrameInPictureAndStrip
         {"step back at 0", [](CPlaybackGraph& g) { return g.StepFrame(false); }, 0},
         {"seek past the end", [&](CPlaybackGraph& g) { return g.SeekToFrame(count + 5); }, last},
         {"step forward at the end", [](CPlaybackGraph& g) { return g.StepFrame(true); }, last},
+        // Frame numbers whose time does not fit 64 bits end at the last frame, as any frame past the end.
+        {"seek the largest frame", [](CPlaybackGraph& g) { return g.SeekToFrame(INT64_MAX); }, last},
+        {"seek 0 again", [](CPlaybackGraph& g) { return g.SeekToFrame(0); }, 0},
+        {"seek the largest time", [](CPlaybackGraph& g) { return g.SeekToTime(INT64_MAX); }, last},
+        {"seek the smallest time", [](CPlaybackGraph& g) { return g.SeekToTime(INT64_MIN); }, 0},
         {"seek negative", [](CPlaybackGraph& g) { return g.SeekToFrame(-3); }, 0},
         {"seek last", [&](CPlaybackGraph& g) { return g.SeekToFrame(last); }, last},
     };

@@ -46,3 +46,9 @@ void ShowLastErrorBox(QWidget* owner, const char* message)
     const std::string text = LastErrorMessage(message);
     ShowErrorBox(owner, text.c_str(), "Error!");
 }
+
+void ShowLastErrorBox(QWidget* owner, const char* message, const std::string& detail)
+{
+    const std::string text = LastErrorMessage(message, detail);
+    ShowErrorBox(owner, text.c_str(), "Error!");
+}

@@ -5,6 +5,8 @@
 
 #include "ui/dialogs/message_presenter.h"
 
+#include <string>
+
 class QWidget;
 
 // Puts presenter in place (nullptr restores the real boxes) and returns the previous one (nullptr when the
@@ -21,3 +23,5 @@ void ShowErrorBox(QWidget* owner, const char* text, const char* title);
 // message, an empty line and the system's text for errno as it stands at the call, titled "Error!".
 // Call it straight after the failing step: anything in between may change errno.
 void ShowLastErrorBox(QWidget* owner, const char* message);
+// The same with detail, when not empty, as a last line: what was wrong and where.
+void ShowLastErrorBox(QWidget* owner, const char* message, const std::string& detail);

@@ -65,7 +65,7 @@ bool CPlayerDlg::IndexSceneReader()
     if (OpenAndIndex(m_reader, m_szPath)) {
         return true;
     }
-    ShowLastErrorBox(this, "Unable to index the AVI file");
+    ShowLastErrorBox(this, "Unable to index the AVI file", m_reader.IndexProblem());
     m_reader.Close();
     return false;
 }

@@ -192,6 +192,7 @@ struct IndexDamage {
     int error;
     std::function<void(const std::string&)> damage;
     std::function<void(const std::string&)> repair;
+    const char* detail;   // the box's last line, after the system text
 };
 
 void OverwriteFourCc(const std::string& path, std::int64_t at, const char* fourCc)
@@ -222,7 +223,8 @@ TEST_P(SceneIndexFailureTest, ShowsTheErrorClosesTheReaderAndRetriesNextTime)
     PopupWatch popups;
     dialog.OnCommand(IDC_NEXT_SCENE);
     ASSERT_EQ(boxes.Messages().size(), 1u);
-    EXPECT_EQ(boxes.Messages()[0].text, std::string("Unable to index the AVI file\n\n") + std::strerror(GetParam().error));
+    EXPECT_EQ(boxes.Messages()[0].text, std::string("Unable to index the AVI file\n\n") + std::strerror(GetParam().error)
+                                            + GetParam().detail);
     EXPECT_EQ(boxes.Messages()[0].title, "Error!");
     EXPECT_EQ(boxes.Messages()[0].owner, &dialog);
     EXPECT_EQ(boxes.Messages()[0].icon, QMessageBox::Critical);
@@ -250,10 +252,12 @@ INSTANTIATE_TEST_SUITE_P(
                         const auto riff = avi.Find(avi.TopLevel(), "RIFF", "AVI ");
                         ASSERT_TRUE(riff.has_value());
                         OverwriteFourCc(path, avi.Children(*riff).back().header, "idx1");
-                    }},
+                    },
+                    "\nThe file has neither an OpenDML index nor an idx1 chunk."},
         IndexDamage{"file_moved", ENOENT,
                     [](const std::string& path) { ASSERT_EQ(std::rename(path.c_str(), (path + ".moved").c_str()), 0); },
-                    [](const std::string& path) { ASSERT_EQ(std::rename((path + ".moved").c_str(), path.c_str()), 0); }}),
+                    [](const std::string& path) { ASSERT_EQ(std::rename((path + ".moved").c_str(), path.c_str()), 0); },
+                    ""}),
     [](const testing::TestParamInfo<IndexDamage>& info) { return std::string(info.param.name); });
 
 TEST_F(SceneTest, ClosingTheWindowDuringTheScanEndsItQuietly)
