@@ -137,17 +137,8 @@ HRESULT CAppSinkRenderer::GetNativeVideoSize(std::int32_t* width, std::int32_t* 
 
 HRESULT CAppSinkRenderer::GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight)
 {
-    if (arWidth == nullptr || arHeight == nullptr) {
-        return E_POINTER;
-    }
     const zv::SamplePtr sample = LatestSample();
-    QSize pixels;
-    PixelAspect par;
-    if (!sample || !VideoShapeOfCaps(gst_sample_get_caps(sample.get()), pixels, par)) {
-        return E_FAIL;
-    }
-    DisplayAspectRatio(pixels, par, arWidth, arHeight);
-    return S_OK;
+    return AspectRatioOfCaps(sample ? gst_sample_get_caps(sample.get()) : nullptr, arWidth, arHeight);
 }
 
 HRESULT CAppSinkRenderer::SetVideoPosition(const QRect* source, const QRect* destination)

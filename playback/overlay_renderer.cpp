@@ -36,17 +36,8 @@ HRESULT COverlayRenderer::GetNativeVideoSize(std::int32_t* width, std::int32_t* 
 
 HRESULT COverlayRenderer::GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight)
 {
-    if (arWidth == nullptr || arHeight == nullptr) {
-        return E_POINTER;
-    }
     const zv::CapsPtr caps = InputCaps();
-    QSize pixels;
-    PixelAspect par;
-    if (!caps || !VideoShapeOfCaps(caps.get(), pixels, par)) {
-        return E_FAIL;
-    }
-    DisplayAspectRatio(pixels, par, arWidth, arHeight);
-    return S_OK;
+    return AspectRatioOfCaps(caps.get(), arWidth, arHeight);
 }
 
 HRESULT COverlayRenderer::SetVideoPosition(const QRect* /*source*/, const QRect* destination)

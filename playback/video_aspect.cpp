@@ -36,3 +36,17 @@ void DisplayAspectRatio(const QSize& pixels, const PixelAspect& par, std::int32_
     *arWidth = static_cast<std::int32_t>(w / divisor);
     *arHeight = static_cast<std::int32_t>(h / divisor);
 }
+
+HRESULT AspectRatioOfCaps(GstCaps* caps, std::int32_t* arWidth, std::int32_t* arHeight)
+{
+    if (arWidth == nullptr || arHeight == nullptr) {
+        return E_POINTER;
+    }
+    QSize pixels;
+    PixelAspect par;
+    if (caps == nullptr || !VideoShapeOfCaps(caps, pixels, par)) {
+        return E_FAIL;
+    }
+    DisplayAspectRatio(pixels, par, arWidth, arHeight);
+    return S_OK;
+}

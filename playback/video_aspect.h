@@ -3,6 +3,8 @@
 // decoder says through the caps' pixel aspect ratio whether those pixels make a 4:3 or a 16:9 picture
 // (16/15 or 64/45 for 625 lines, 8/9 or 32/27 for 525).
 
+#include "dvfilter/result_codes.h"
+
 #include <gst/gst.h>
 
 #include <QSize>
@@ -24,3 +26,7 @@ QSize DisplayShape(const QSize& pixels, const PixelAspect& par);
 
 // The display aspect ratio of a pictures's pixels, reduced: width x n : height x d (4:3, 16:9).
 void DisplayAspectRatio(const QSize& pixels, const PixelAspect& par, std::int32_t* arWidth, std::int32_t* arHeight);
+
+// The display aspect ratio of raw video caps into arWidth:arHeight, as a renderer's control reports it:
+// E_POINTER without outputs, E_FAIL for caps without a picture size (or no caps yet).
+HRESULT AspectRatioOfCaps(GstCaps* caps, std::int32_t* arWidth, std::int32_t* arHeight);

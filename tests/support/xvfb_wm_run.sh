@@ -19,7 +19,7 @@ done
 
 if [ -z "${ZV_XVFB_WM_INNER:-}" ]; then
   export ZV_XVFB_WM_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" "$0" "$@"
 fi
 
 # Inside the server: start the window manager and wait until it has claimed the screen (it names itself in

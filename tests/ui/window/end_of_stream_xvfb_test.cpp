@@ -6,6 +6,7 @@
 // The binary starts itself again under xvfb-run (a private server on a free display) with openbox as
 // its window manager, then runs the window on Qt's xcb platform.
 #include "tests/support/skip_status.h"
+#include "tests/support/xvfb_reexec.h"
 #include "tests/ui/window/window_test_support.h"
 
 #include "playback/appsink_renderer.h"
@@ -218,17 +219,8 @@ private:
 int main(int argc, char** argv)
 {
     // First run: start again inside a private X server.
-    if (std::getenv(kUnderXvfb) == nullptr) {
-        setenv(kUnderXvfb, "1", 1);
-        std::vector<char*> arguments{const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
-                                     const_cast<char*>("-screen 0 1280x1024x24")};
-        for (int i = 0; i < argc; ++i) {
-            arguments.push_back(argv[i]);
-        }
-        arguments.push_back(nullptr);
-        execvp("xvfb-run", arguments.data());
-        std::fprintf(stderr, "cannot run xvfb-run: %s\n", std::strerror(errno));
-        return 1;
+    if (const int status = zvtest::RunAgainUnderXvfb(kUnderXvfb, argc, argv); status >= 0) {
+        return status;
     }
     const WindowManager manager;
     if (!manager.WaitRunning(10s)) {

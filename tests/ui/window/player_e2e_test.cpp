@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/skip_status.h"
+#include "tests/support/xvfb_reexec.h"
 
 #include <cerrno>
 #include <chrono>
@@ -392,18 +393,8 @@ TEST(PlayerOnXServer, EndsWithinASecondOfItsWindowClosing)
 int main(int argc, char** argv)
 {
     // First run: start again inside a private X server.
-    if (std::getenv(kUnderXvfb) == nullptr) {
-        setenv(kUnderXvfb, "1", 1);
-        std::vector<char*> arguments{const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
-                                     const_cast<char*>("-screen 0 1280x1024x24")};
-        for (int i = 0; i < argc; ++i) {
-            arguments.push_back(argv[i]);
-        }
-        arguments.push_back(nullptr);
-        execvp("xvfb-run", arguments.data());
-        const int failure = errno;
-        std::fprintf(stderr, "cannot run xvfb-run: %s\n", std::strerror(failure));
-        return failure == ENOENT ? zvtest::kSkipExitStatus : 1;   // no X server to try the program on
+    if (const int status = zvtest::RunAgainUnderXvfb(kUnderXvfb, argc, argv); status >= 0) {
+        return status;
     }
     testing::InitGoogleTest(&argc, argv);
     return zvtest::RunAllTestsReportingSkips();
