@@ -27,7 +27,8 @@ protected:
     // the player leaves it: the header and the index read at the open claim every frame.
     void OpenAndCut(fixture::AviIndex index, int frames, double kept)
     {
-        const std::string path = wintest::TempPath(std::string("cut") + (index == fixture::AviIndex::OpenDml ? "odml" : "idx1") + ".avi");
+        const std::string name = index == fixture::AviIndex::OpenDml ? "cut_odml.avi" : "cut_idx1.avi";
+        const std::string path = wintest::TempPath(name);
         fixture::ClipOptions options;
         options.index = index;
         options.scenes.push_back({{2024, 7, 8, 10, 15, 0}, frames});
