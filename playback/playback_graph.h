@@ -111,6 +111,10 @@ private:
     HRESULT GetPositions(std::int64_t* current, std::int64_t* stop);
     HRESULT SetPositions(std::int64_t position);
     bool WaitForPreroll(std::int32_t timeoutMs);
+    // SetPositions; when it fails, back to the position before, which showed a frame.
+    HRESULT SeekOrStay(std::int64_t position);
+    // The stream ended before m_rtStop: m_rtStop becomes the end of the last frame shown.
+    void EndAtCurrentFrame();
     void ReleaseGates();
     GstElement* SeekTarget() const;
 

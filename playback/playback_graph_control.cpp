@@ -120,6 +120,19 @@ HRESULT CPlaybackGraph::SetPositions(std::int64_t position)
     return S_OK;
 }
 
+HRESULT CPlaybackGraph::SeekOrStay(std::int64_t position)
+{
+    std::int64_t before = 0;
+    const bool known = SUCCEEDED(GetPositions(&before, nullptr));
+    const HRESULT hr = SetPositions(position);
+    // A seek past the end of what a cut-short file holds shows no frame, yet the position would read as
+    // the one sought: back to the frame on the screen, so the position and the picture agree.
+    if (FAILED(hr) && known && before != position) {
+        SetPositions(before);
+    }
+    return hr;
+}
+
 HRESULT CPlaybackGraph::GetNativeVideoSize(std::int32_t* width, std::int32_t* height)
 {
     if (m_pVideoWC9) {
@@ -254,12 +267,31 @@ bool CPlaybackGraph::HandleGraphEvents()
     while (m_events.GetEvent(code)) {
         if (code == EC_COMPLETE || code == EC_USERABORT || code == EC_ERRORABORT) {
             Pause();
+            if (code == EC_COMPLETE) {
+                EndAtCurrentFrame();
+            }
             RefreshFrame();
             m_events.DiscardEndOfStream();
             return true;
         }
     }
     return false;
+}
+
+void CPlaybackGraph::EndAtCurrentFrame()
+{
+    // A file cut short (still being copied, or truncated while it plays) ends before the end its index
+    // claims: from here on the frame the stream ended on is the last one, so Play, steps and seeks past it
+    // stay on a picture that exists, as at a normal end.
+    std::int64_t current = 0;
+    if (m_rtFrame <= 0 || FAILED(GetPositions(&current, nullptr))) {
+        return;
+    }
+    // At the end of the stream the position is the end of the last frame shown.
+    const std::int64_t end = (current + m_rtFrame - 1) / m_rtFrame * m_rtFrame;
+    if (end >= m_rtFrame && end < m_rtStop) {
+        m_rtStop = end;
+    }
 }
 
 HRESULT CPlaybackGraph::StepFrame(bool forward)
@@ -276,11 +308,12 @@ HRESULT CPlaybackGraph::StepFrame(bool forward)
     } else if (n > 0) {
         --n;
     }
+    stop = std::min(stop, m_rtStop);   // the stream may have ended short of its index
     std::int64_t p = n * m_rtFrame + m_rtHalfFrame;
     if (p > stop) {
         p = stop - m_rtHalfFrame;
     }
-    const HRESULT hr = SetPositions(p);
+    const HRESULT hr = SeekOrStay(p);
     if (p + m_rtFrame > stop) {
         RefreshFrame();
     }
@@ -298,7 +331,7 @@ HRESULT CPlaybackGraph::SeekToTime(std::int64_t t)
         t = m_rtStop - m_rtHalfFrame;
     }
     t = (t / m_rtFrame) * m_rtFrame + m_rtHalfFrame;
-    const HRESULT hr = SetPositions(t);
+    const HRESULT hr = SeekOrStay(t);
     if (FAILED(hr)) {
         return Fail(hr, "Could not set position");
     }

@@ -173,6 +173,8 @@ void CPlayerDlg::OnHScroll(int code, int /*position*/)
             OnPlay();
         }
         m_bSliderIdle = true;
+        // A seek past the end of what the file holds leaves the picture where it was: so does the thumb.
+        UpdateSliderPosition();
     }
 }
 

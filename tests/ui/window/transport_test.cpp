@@ -2,6 +2,8 @@
 // end of the stream, Play at the last frame, Stop, frame steps and dragging the slider.
 #include "tests/ui/window/window_test_support.h"
 
+#include "tests/fixtures/camcorder_clip.h"
+
 #include "playback/playback_graph.h"
 #include "ui/controls/hover_button.h"
 #include "ui/controls/nice_slider_ctrl.h"
@@ -11,6 +13,8 @@
 
 #include <QCoreApplication>
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -19,6 +23,23 @@ namespace {
 
 class TransportTest : public testing::Test {
 protected:
+    // A clip whose file is cut short while it plays, as a copy still being written or a file replaced under
+    // the player leaves it: the header and the index read at the open claim every frame.
+    void OpenAndCut(fixture::AviIndex index, int frames, double kept)
+    {
+        const std::string name = index == fixture::AviIndex::OpenDml ? "cut_odml.avi" : "cut_idx1.avi";
+        const std::string path = wintest::TempPath(name);
+        fixture::ClipOptions options;
+        options.index = index;
+        options.scenes.push_back({{2024, 7, 8, 10, 15, 0}, frames});
+        std::string error;
+        ASSERT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
+        wintest::OpenFromCommandLine(dialog, path);
+        ASSERT_TRUE(boxes.Messages().empty()) << boxes.Messages().front().text;
+        ASSERT_NE(dialog.Playback(), nullptr);
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(std::filesystem::file_size(path) * kept));
+    }
+
     void Open(int frames)
     {
         wintest::OpenFromCommandLine(dialog, wintest::WriteClip("transport" + std::to_string(frames) + ".avi", frames));
@@ -174,5 +195,49 @@ TEST_F(TransportTest, ADragWhilePausedEndsPaused)
     EXPECT_TRUE(PauseLatched());
     EXPECT_EQ(dialog.PositionTimer(), 0);
 }
+
+class CutShortTest : public TransportTest, public testing::WithParamInterface<fixture::AviIndex> {};
+
+// Played to the cut, the window shows the end as at a normal end; a seek or a step past the cut, before the
+// stream has met it or after, leaves the thumb on the frame the picture shows.
+TEST_P(CutShortTest, TheCutEndsTheStreamAndTheThumbStaysWithThePicture)
+{
+    OpenAndCut(GetParam(), 80, 0.5);
+    dialog.OnCommand(IDC_PAUSE);
+    const long long before = wintest::CurrentFrame(dialog);
+    Drag(TB_THUMBTRACK, 70);
+    Drag(TB_ENDTRACK, 70);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), before);
+    EXPECT_EQ(dialog.Slider()->value(), before);
+
+    dialog.OnCommand(IDC_PLAY);
+    ASSERT_TRUE(wintest::WaitFor([&] { return PauseLatched(); }, 30s));
+    EXPECT_FALSE(PlayLatched());
+    EXPECT_EQ(wintest::GraphState(dialog), 1);
+    const long long last = wintest::CurrentFrame(dialog);
+    EXPECT_GT(last, 30);
+    EXPECT_LT(last, 45);
+    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Slider()->value() == last; }, 5s));
+
+    dialog.OnCommand(IDC_FRAME_BACKWARD);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), last - 1);
+    dialog.OnCommand(IDC_FRAME_FORWARD);
+    dialog.OnCommand(IDC_FRAME_FORWARD);   // past the cut: stays on the last frame there is
+    EXPECT_EQ(wintest::CurrentFrame(dialog), last);
+    EXPECT_EQ(dialog.Slider()->value(), last);
+    dialog.OnCommand(IDC_PLAY);            // refused there, as on the last frame of a whole file
+    EXPECT_TRUE(PauseLatched());
+    Drag(TB_THUMBTRACK, 70);
+    Drag(TB_ENDTRACK, 70);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), last);
+    EXPECT_EQ(dialog.Slider()->value(), last);
+    Drag(TB_THUMBTRACK, 10);               // what the file holds still plays
+    Drag(TB_ENDTRACK, 10);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 10);
+    EXPECT_TRUE(boxes.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Indexes, CutShortTest,
+                         testing::Values(fixture::AviIndex::Idx1Absolute, fixture::AviIndex::OpenDml));
 
 }  // namespace
