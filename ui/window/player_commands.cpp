@@ -1,5 +1,5 @@
-// CPlayerDlg routing: the command-id table every menu item, accelerator and button goes through, and the
-// window events (private events, keys, close, move).
+// CPlayerDlg routing: the command-id table every menu item, keyboard shortcut and button goes through (a new
+// command is one more row, naming its handler), and the window events (private events, keys, close, move).
 
 #include "ui/window/player_dlg.h"
 
