@@ -54,20 +54,21 @@ void CPlayerDlg::OnStop()
 
 void CPlayerDlg::OnFrameBackward()
 {
-    if (!UsableGraph()) {
-        return;
-    }
-    m_pPlayback->StepFrame(false);
-    m_transport.ShowPaused();
-    UpdateSliderPosition();
+    StepOneFrame(false);
 }
 
 void CPlayerDlg::OnFrameForward()
 {
+    StepOneFrame(true);
+}
+
+// The position timer is left as it was: a step while playing leaves the graph paused and the timer on.
+void CPlayerDlg::StepOneFrame(bool forward)
+{
     if (!UsableGraph()) {
         return;
     }
-    m_pPlayback->StepFrame(true);
+    m_pPlayback->StepFrame(forward);
     m_transport.ShowPaused();
     UpdateSliderPosition();
 }
