@@ -73,6 +73,7 @@ public:
     void OnFrameBackward();
     void OnFrameForward();
     void UpdateSliderPosition();
+    void UpdateSliderRange();   // 0 to the last frame of the open file
     void OnTimer(int id);
     void OnHScroll(int code, int position);
     void OnGraphNotify();

@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -231,13 +230,7 @@ HRESULT CPlayerDlg::OpenMediaFile(bool skipDialog)
         LayoutControls();
     }
 
-    // Without a frame count the slider has one position and the file stays open.
-    std::int64_t count = 0;
-    if (FAILED(m_pPlayback->GetFrameCount(&count)) || count < 1) {
-        count = 1;
-    }
-    const int maximum = count - 1 > INT_MAX ? INT_MAX : static_cast<int>(count - 1);
-    m_pSlider->setRange(0, maximum);
+    UpdateSliderRange();
 
     ShowFileTitle();
     ShowPlayingState();

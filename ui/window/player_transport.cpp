@@ -181,6 +181,18 @@ void CPlayerDlg::OnHScroll(int code, int /*position*/)
 void CPlayerDlg::OnGraphNotify()
 {
     if (m_pPlayback && m_pPlayback->HandleGraphEvents()) {
+        UpdateSliderRange();   // a file cut short ends at the last frame it holds, not the one it claimed
         ShowPausedState();
     }
+}
+
+void CPlayerDlg::UpdateSliderRange()
+{
+    // Without a frame count the slider has one position and the file stays open.
+    std::int64_t count = 0;
+    if (FAILED(m_pPlayback->GetFrameCount(&count)) || count < 1) {
+        count = 1;
+    }
+    const int maximum = count - 1 > INT_MAX ? INT_MAX : static_cast<int>(count - 1);
+    m_pSlider->setRange(0, maximum);
 }
