@@ -81,6 +81,9 @@ public:
     std::int32_t DateOrder() const { return m_dateOrder; }
     const OutputFormat& AgreedOutput() const { return m_outputFormat; }
     const CDvMetadataStrip& Strip() const { return m_strip; }
+    // Where the element starts (the application's thread): the strip's font work, kept off the streaming
+    // thread.
+    void PrepareStrip() { m_strip.PrepareGlyphs(); }
     std::int32_t NominalWidth() const { return m_strip.NominalWidth(); }
     std::int32_t StrideWidth() const { return m_strip.StrideWidth(); }
     std::int32_t Height() const { return m_strip.Height(); }

@@ -13,6 +13,7 @@
 #include "playback/audio_output_notice.h"
 #include "playback/element_factory.h"
 #include "playback/element_packages.h"
+#include "playback/framework_complaints.h"
 #include "playback/graph_error_text.h"
 #include "playback/overlay_renderer.h"
 #include "playback/stream_subtype.h"
@@ -507,6 +508,7 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     // The splitter reserves its index tables from the counts the file claims and allocates each chunk at
     // the size its index entry gives: a claim no DV file backs would have it take gigabytes, or abort when
     // it cannot. The frame index refuses the same files with the same sentence.
+    TellFrameworkComplaintsInOwnWords();
     const IndexClaimsVerdict claims = CheckIndexClaims(file.Get());
     if (!claims.fits) {
         m_errorDetail = DescribeIndexClaims(claims);

@@ -118,6 +118,7 @@ private:
     // Steps of the transport and scene commands.
     bool UsableGraph() const;
     void UpdateSliderPosition();
+    void UpdateSliderRange();   // 0 to the last frame of the open file
     void StepOneFrame(bool forward);
     void StepToScene(bool next);
     bool ScanForScenes();

@@ -161,12 +161,7 @@ void CPlayerDlg::ShowOpenedFile()
         LayoutControls();
     }
 
-    // Without a frame count the slider has one position and the file stays open.
-    std::int64_t count = 0;
-    if (FAILED(m_pPlayback->GetFrameCount(&count))) {
-        count = 1;
-    }
-    m_transport.SetFrameCount(count);
+    UpdateSliderRange();
 
     m_caption.ShowFile(m_names.FileTitle());
     m_transport.ShowPlaying();

@@ -114,6 +114,17 @@ void CPlayerDlg::OnHScroll(int code, int /*position*/)
 void CPlayerDlg::OnGraphNotify()
 {
     if (m_pPlayback && m_pPlayback->HandleGraphEvents()) {
+        UpdateSliderRange();   // a file cut short ends at the last frame it holds, not the one it claimed
         m_transport.ShowPaused();
     }
+}
+
+void CPlayerDlg::UpdateSliderRange()
+{
+    // Without a frame count the slider has one position and the file stays open.
+    std::int64_t count = 0;
+    if (FAILED(m_pPlayback->GetFrameCount(&count))) {
+        count = 1;
+    }
+    m_transport.SetFrameCount(count);
 }

@@ -229,6 +229,7 @@ TEST_P(CutShortTest, TheCutEndsTheStreamAndTheThumbStaysWithThePicture)
     EXPECT_GT(last, 30);
     EXPECT_LT(last, 45);
     ASSERT_TRUE(wintest::WaitFor([&] { return wintest::Slider(dialog)->value() == last; }, 5s));
+    EXPECT_EQ(wintest::Slider(dialog)->maximum(), last);   // the range ends at the last frame there is
 
     dialog.OnCommand(IDC_FRAME_BACKWARD);
     EXPECT_EQ(wintest::CurrentFrame(dialog), last - 1);
