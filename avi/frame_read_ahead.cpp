@@ -11,6 +11,7 @@ namespace {
 constexpr std::size_t kFramesAhead = 64;
 // A read from the page cache takes about a microsecond; one that had to wait for a disk, tens at least.
 constexpr auto kDiskWait = std::chrono::microseconds(40);
+constexpr int kSlowReadsInARow = 4;
 
 }  // namespace
 
@@ -28,10 +29,11 @@ bool CFrameReadAhead::Read(std::size_t frame, std::uint8_t* buffer)
         return false;
     if (m_hinting)
         return true;
-    // One slow read may be the scan losing the processor; two in a row are the disk. The rest of the file is
-    // then likely out of the cache too: keep the kernel busy from here on.
+    // A slow read may be the scan losing the processor on a busy machine, now and then even twice running;
+    // several in a row are the disk. The rest of the file is then likely out of the cache too: keep the kernel
+    // busy from here on.
     m_slowReads = std::chrono::steady_clock::now() - start > kDiskWait ? m_slowReads + 1 : 0;
-    if (m_slowReads >= 2) {
+    if (m_slowReads >= kSlowReadsInARow) {
         m_hinting = true;
         m_hintedEnd = frame + 1;
         HintUpTo(frame + 1 + kFramesAhead);
