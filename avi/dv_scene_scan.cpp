@@ -4,6 +4,7 @@
 #include "avi/dv_avi_reader.h"
 
 #include "avi/array_growth.h"
+#include "avi/frame_read_ahead.h"
 #include "avi/recording_time.h"
 #include "dvmeta/dv_pack_layout.h"
 
@@ -64,11 +65,12 @@ bool CDvAviReader::ScanScenes(IScanProgress* progress)
     const std::int64_t fileSize = zv::FileSize(fd);
     const auto frames = static_cast<std::int64_t>(m_frameOffsets.size());
     std::int64_t highestPercent = 0;
+    CFrameReadAhead reader(fd, m_frameOffsets, kScanBytes);
     for (std::int64_t i = 0; i < frames; ++i) {
         // A frame whose first DIF sequence does not fit in the file ends the scan as a short read would.
         const std::int64_t offset = m_frameOffsets[static_cast<std::size_t>(i)];
         if (offset < 0 || fileSize < 0 || offset > fileSize - static_cast<std::int64_t>(kFrameBufferBytes)
-            || !ReadExactAt(fd, m_frame.data(), kScanBytes, offset))
+            || !reader.Read(static_cast<std::size_t>(i), m_frame.data()))
             return false;
 
         const std::uint8_t* datePack = nullptr;

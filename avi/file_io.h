@@ -43,6 +43,12 @@ UniqueFd OpenForSequentialRead(const char* path);
 // The size of the open file in bytes, or -1 when fstat fails.
 std::int64_t FileSize(int fd);
 
+// Asks the kernel to start reading count bytes at position now, so that a read there later finds them in the
+// cache. Only a hint: it never fails, waits or changes the file position, and a range outside the file costs
+// nothing. A reader that jumps between far-apart small pieces (a frame's first DIF blocks, indexes scattered
+// through the file) would otherwise wait for each piece in turn; hinted, the disk fetches many at once.
+void WillNeed(int fd, std::int64_t position, std::int64_t count);
+
 inline constexpr std::int64_t kSeekFailed = -1;   // all 64 bits set
 
 }  // namespace zv

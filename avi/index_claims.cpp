@@ -25,6 +25,9 @@ constexpr std::uint64_t kMaxEntriesPerFrame = 16;   // idx1 entries of all strea
 constexpr std::uint64_t kListingsWhateverTheSize = 65536;   // 512 KiB of frame index at most
 // Far beyond a DV picture's 720, as far as files with a careless width still play.
 constexpr std::int32_t kMaxPictureWidth = 65536;
+// A standard index of a 2 GiB form of the smallest DV frames: 17,900 entries of 8 bytes. A larger size in a
+// super index entry is damage, and fetching more than this ahead would only fill the cache.
+constexpr std::int64_t kLargestHintedIndex = 256 * 1024;
 
 // How often in a row the same chunk has been listed.
 struct RepeatRun {
@@ -157,9 +160,27 @@ bool IsStandardIndexId(const std::uint8_t* id)
     return (id[0] == 'i' && id[1] == 'x') || (id[2] == 'i' && id[3] == 'x');
 }
 
+// The standard indexes of a large file lie one per RIFF form, a gigabyte apart: read one after another, each
+// waits for its own seek. Asking for all of them first (each entry's position and chunk size, bounded by the
+// file and by what a standard index of a full form can hold) lets the disk fetch them together; the walk
+// that follows, and the frame index after it, then read them from the cache.
+void HintPointedIndexes(const Walk& walk, std::int64_t entriesStart, std::uint32_t entries, std::uint64_t entryBytes)
+{
+    EachEntry(walk, entriesStart, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
+        const std::uint64_t chunk = zv::LoadLe64(entry);
+        if (chunk < static_cast<std::uint64_t>(walk.fileSize)) {
+            const std::int64_t rest = walk.fileSize - static_cast<std::int64_t>(chunk);
+            const std::int64_t size = std::min<std::int64_t>(zv::LoadLe32(entry + 8), kLargestHintedIndex);
+            zv::WillNeed(walk.fd, static_cast<std::int64_t>(chunk), std::min(rest, std::max<std::int64_t>(size, 8 + kIndexHeaderBytes)));
+        }
+        return true;
+    });
+}
+
 // The index chunks a super index's entries point at: the first 8 bytes of each entry of entryBytes.
 bool PointedIndexesFit(Walk& walk, std::int64_t entriesStart, std::uint32_t entries, std::uint64_t entryBytes)
 {
+    HintPointedIndexes(walk, entriesStart, entries, entryBytes);
     return EachEntry(walk, entriesStart, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
         const std::uint64_t chunk = zv::LoadLe64(entry);
         std::uint8_t header[8 + kIndexHeaderBytes];

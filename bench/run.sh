@@ -1,14 +1,47 @@
 #!/usr/bin/env bash
-# Runs the benchmarks on files the fixture writer makes in a scratch folder. Usage: bench/run.sh BUILD_DIR
-set -euo pipefail
+# Runs every benchmark on files written into a scratch folder, then prints one table of the goals: each bench
+# prints its rows as `row<TAB>metric<TAB>ours<TAB>peer<TAB>goal` (bench/bench_support.h), goal being a bound
+# on ours / peer such as <=1.5 or >=4, or - for a figure without one. Shell benches beside this script
+# (bench/*_bench.sh, run as `bash X BUILD_DIR`) join the table by printing rows the same way.
+# Usage: bench/run.sh BUILD_DIR
+set -uo pipefail
 build=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 export ZV_BENCH_DIR=$dir
-"$build/bench/core_bench" --benchmark_counters_tabular=true
-if [ -x "$build/bench/pipeline_bench" ]; then
-  "$build/bench/pipeline_bench"
+log=$dir/bench-output.txt
+run() {
+  "$@" | tee -a "$log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || echo "FAILED: $*" | tee -a "$log"
+}
+run "$build/bench/core_bench" --benchmark_counters_tabular=true
+run "$build/bench/cold_scan_bench"
+[ -x "$build/bench/pipeline_bench" ] && run "$build/bench/pipeline_bench"
+[ -x "$build/bench/snapshot_bench" ] && run "$build/bench/snapshot_bench"
+if [ -x "$build/bench/window_bench" ]; then
+  if command -v xvfb-run >/dev/null; then
+    run xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/bench/window_bench"
+  else
+    echo "xvfb-run not installed: no window figures" | tee -a "$log"
+  fi
 fi
-if [ -x "$build/bench/snapshot_bench" ]; then
-  "$build/bench/snapshot_bench"
-fi
+for extra in "$here"/*_bench.sh; do
+  [ -f "$extra" ] && run bash "$extra" "$build"
+done
+
+echo
+grep -a '^row	' "$log" | awk -F'\t' '
+  function verdict(ratio, goal,   bound) {
+    if (goal == "-" || goal == "") return "-"
+    bound = substr(goal, 3) + 0
+    if (substr(goal, 1, 2) == "<=") return ratio <= bound ? "met" : sprintf("not met (%.2fx the bound)", ratio / bound)
+    if (substr(goal, 1, 2) == ">=") return ratio >= bound ? "met" : sprintf("not met (%.2fx the bound)", bound / ratio)
+    return "?"
+  }
+  BEGIN { printf "%-78s %10s %10s %8s %7s  %s\n", "metric", "ours", "peer", "ratio", "goal", "met" }
+  {
+    ratio = $4 > 0 ? $3 / $4 : 0
+    printf "%-78s %10s %10s %8.3f %7s  %s\n", $2, $3, $4, ratio, $5, verdict(ratio, $5)
+  }'
+! grep -q '^FAILED: ' "$log"

@@ -1,11 +1,12 @@
 // The still-picture export against ffmpeg on the same frame, whole process against whole process:
 //   zenk-vuvaz --snapshot FILE --frame 4000 --output X.png
 //   ffmpeg -v error -ss T -i FILE -frames:v 1 OUT.png        (T = 160 s, the start of frame 4000)
-// on an 8,000-frame PAL clip from the fixture writer (its pictures are flat DC-only patches: the bench has no
-// file of camera pictures). Wall time, median of several runs each, the two taken in turns so both see the
+// on an 8,000-frame PAL clip from the fixture writer (its pictures are the flat DC-only patches, kept here because
+// their identity code proves which frame each picture shows). Wall time, median of several runs each, the two taken in turns so both see the
 // same load; both pictures are read back to prove they show frame 4000. Goal: ratio at most 1.1.
 // Usage: snapshot_bench [work folder]   (default $ZV_BENCH_DIR, else /tmp; the clip is removed afterwards)
 
+#include "bench/bench_support.h"
 #include "tests/fixtures/camcorder_clip.h"
 #include "tests/fixtures/frame_identity.h"
 
@@ -31,12 +32,6 @@ namespace {
 constexpr int kClipFrames = 8000;
 constexpr int kShownFrame = 4000;
 constexpr int kRuns = 9;
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
 
 // Wall milliseconds of one run of argv (output to /dev/null), or -1 when it fails to start or exits non-zero.
 double TimedRun(const std::vector<std::string>& argv)
@@ -79,8 +74,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const char* benchDir = std::getenv("ZV_BENCH_DIR");
-    const std::string folder = argc > 1 ? argv[1] : benchDir != nullptr ? benchDir : "/tmp";
+    const std::string folder = bench::Folder(argc, argv);
     const std::string clip = folder + "/snapshot_bench_8000.avi";
     fixture::ClipOptions options;
     options.scenes = {{{2005, 3, 1, 12, 0, 0}, kClipFrames}};
@@ -114,10 +108,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "snapshot bench: a run failed (zenk-vuvaz or ffmpeg)\n");
         return 1;
     }
-    const double a = Median(oursMs);
-    const double b = Median(theirsMs);
+    const double a = bench::Median(oursMs);
+    const double b = bench::Median(theirsMs);
     std::printf("snapshot of frame %d of %d, median wall ms over %d runs: zenk-vuvaz %.1f, ffmpeg %.1f, "
                 "ratio %.2f (goal <= 1.1); frames shown: %d and %d\n",
                 kShownFrame, kClipFrames, kRuns, a, b, b > 0 ? a / b : 0.0, oursFrame, theirsFrame);
+    bench::PrintRow("snapshot of frame 4000, whole process: zenk-vuvaz vs ffmpeg (ms)", a, b, "<=1.1");
     return oursFrame == kShownFrame && theirsFrame == kShownFrame ? 0 : 1;
 }

@@ -2,13 +2,14 @@
 //
 //   mkdvavi --output FILE [--system pal|ntsc] [--layout type2|type2-audio|type1]
 //           [--index idx1|idx1-relative|opendml] [--frames N | --scenes "YYYY-MM-DD HH:MM:SS+N,..."] [--sparse]
-//           [--aspect 4:3|16:9] [--blank]
+//           [--aspect 4:3|16:9] [--blank] [--pictures RAW.dv]
 //   mkdvavi --output FILE --preset sample [options to override]
 //
 // Errors go to stderr with exit status 1.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -26,10 +27,12 @@ constexpr const char* kUsage =
     "usage: mkdvavi --output FILE [--system pal|ntsc] [--layout type2|type2-audio|type1]\n"
     "               [--index idx1|idx1-relative|opendml]\n"
     "               [--frames N | --scenes \"YYYY-MM-DD HH:MM:SS+N,...\"] [--sparse] [--aspect 4:3|16:9]\n"
-    "               [--blank]\n"
+    "               [--blank] [--pictures RAW.dv]\n"
     "       mkdvavi --output FILE --preset sample [overriding options]\n"
     "Defaults: pal, type2-audio, idx1, 4:3, --frames 50 recorded from 2024-07-08 10:15:00.\n"
     "--blank: frames as blank tape gives them, every pack empty (no subcode, VAUX or AAUX pack).\n"
+    "--pictures: the pictures of a raw DV stream of the same system (frames back to back, repeated as\n"
+    "            needed) in place of the flat test patches; packs and sound stay the clip's own.\n"
     "The sample preset: PAL, type2-audio, idx1, scenes of 50, 40 and 35 frames.\n";
 
 // Three scenes with pauses between them, the way a holiday tape looks.
@@ -62,6 +65,7 @@ int main(int argc, char** argv)
     std::string output;
     std::string framesText;
     std::string scenesText;
+    std::string picturesPath;
     bool preset = false;
 
     for (int i = 1; i < argc; ++i) {
@@ -100,6 +104,8 @@ int main(int argc, char** argv)
             framesText = value;
         else if (arg == "--scenes")
             scenesText = value;
+        else if (arg == "--pictures")
+            picturesPath = value;
         else if (arg == "--preset")
             ok = (preset = value == "sample");
         else
@@ -130,6 +136,12 @@ int main(int argc, char** argv)
         options.scenes = {scene};
     }
 
+    if (!picturesPath.empty()) {
+        auto pictures = std::make_shared<fixture::DvPictures>();
+        if (!fixture::LoadDvPictures(picturesPath, options.system, *pictures, &error))
+            return Fail(error);
+        options.pictures = std::move(pictures);
+    }
     if (!fixture::WriteCamcorderClip(output, options, &error))
         return Fail(output + ": " + error);
     return 0;

@@ -1,0 +1,39 @@
+#pragma once
+// What every bench program shares: the scratch folder, medians, the page cache, and the rows of the table
+// `make bench` ends with.
+//
+// A row is one line on stdout:  row<TAB>metric<TAB>ours<TAB>peer<TAB>goal
+// with ours and peer in the same unit (named in the metric) and goal a bound on ours / peer ("<=1.5",
+// ">=4"); bench/run.sh collects the rows of every bench, works out the ratio and says whether it is met.
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// argv[1] when given, else $ZV_BENCH_DIR, else /tmp.
+std::string Folder(int argc, char** argv);
+
+double Median(std::vector<double> values);
+double Milliseconds(std::chrono::steady_clock::duration d);
+
+// Wall milliseconds work() takes.
+template <class Work>
+double TimeMs(Work&& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return Milliseconds(std::chrono::steady_clock::now() - start);
+}
+
+// User plus system CPU seconds of this process (self) or of its waited-for children.
+double CpuSeconds(bool children);
+
+// Writes the file's dirty pages out, then drops all its pages from the page cache, so the next read comes
+// from the disk. False when the file cannot be opened or synced.
+bool EvictFromCache(const std::string& path);
+
+void PrintRow(const std::string& metric, double ours, double peer, const std::string& goal);
+
+}  // namespace bench
