@@ -98,7 +98,7 @@ std::unique_ptr<CPlaybackGraph> Build(const ClipCase& clip, QObject* notify = nu
 int CountElements(CPlaybackGraph& graph, const char* factoryName)
 {
     int count = 0;
-    zv::ForEachElement(gst_bin_iterate_recurse(GST_BIN(graph.m_pGraph.get())), [&](GstElement* element) {
+    zv::ForEachElement(gst_bin_iterate_recurse(GST_BIN(graph.Graph())), [&](GstElement* element) {
         GstElementFactory* factory = gst_element_get_factory(element);
         if (factory != nullptr && g_strcmp0(GST_OBJECT_NAME(factory), factoryName) == 0) {
             ++count;
@@ -204,7 +204,7 @@ TEST(PlaybackGraph, FrameDurationAndTheMiddleOfTheFrameSought)
         ASSERT_EQ(graph->Pause(), S_OK);
         ASSERT_EQ(graph->SeekToFrame(3), S_OK);
         gint64 position = 0;
-        ASSERT_TRUE(gst_element_query_position(graph->m_pSeeking.get(), GST_FORMAT_TIME, &position));
+        ASSERT_TRUE(gst_element_query_position(graph->Control(), GST_FORMAT_TIME, &position));
         EXPECT_EQ(position, (3 * c.frame + c.half) * 100);   // 1,400,000 for 25 frames/s
     }
 }
@@ -228,7 +228,7 @@ TEST(PlaybackGraph, BranchesFollowTheFileLayout)
         EXPECT_EQ(CountElements(*graph, "audioconvert"), c.soundChains);
         EXPECT_EQ(CountElements(*graph, "dvmetadatafilter"), 1);
         EXPECT_EQ(CountElements(*graph, "appsink"), 2);
-        zv::GstPtr<GstElement> second = zv::AdoptObject(gst_bin_get_by_name(GST_BIN(graph->m_pGraph.get()), "Video Mixing Renderer 9 0001"));
+        zv::GstPtr<GstElement> second = zv::AdoptObject(gst_bin_get_by_name(GST_BIN(graph->Graph()), "Video Mixing Renderer 9 0001"));
         EXPECT_TRUE(second);
     }
 }
