@@ -64,10 +64,7 @@ HRESULT CPlaybackGraph::RenderSeparateSound(GraphBuild& build, GstPad* soundPin)
         return Fail(hr, "Could not render Avi Splitter audio output");
     }
     hr = ConnectFilters(m_pGraph.get(), build.tee.get(), build.decoder.get());
-    if (FAILED(hr)) {
-        return Fail(hr, "Could not connect from AVI splitter");
-    }
-    return S_OK;
+    return FAILED(hr) ? Fail(hr, "Could not connect from AVI splitter") : S_OK;
 }
 
 // Type-1 audio: tee -> DV splitter -> decoder, and the DV splitter's first sound output to the sound output.

@@ -291,12 +291,10 @@ HRESULT CPlaybackGraph::ConnectFilters(GstPipeline* graph, GstElement* source, G
         return E_POINTER;
     }
     zv::GstPtr<GstPad> outputPin;
-    HRESULT hr = GetUnconnectedPin(source, GST_PAD_SRC, outputPin);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    hr = ConnectPinToFilter(graph, outputPin.get(), destination);
-    if (FAILED(hr)) {
+    const HRESULT found = GetUnconnectedPin(source, GST_PAD_SRC, outputPin);
+    const HRESULT hr = SUCCEEDED(found) ? ConnectPinToFilter(graph, outputPin.get(), destination) : found;
+    if (FAILED(hr) && outputPin) {
+        // A tee's output asked for this connection alone goes back.
         const zv::GstPtr<GstPadTemplate> templ = zv::AdoptObject(gst_pad_get_pad_template(outputPin.get()));
         if (templ && GST_PAD_TEMPLATE_PRESENCE(templ.get()) == GST_PAD_REQUEST) {
             gst_element_release_request_pad(source, outputPin.get());

@@ -111,24 +111,14 @@ public:
 private:
     // The build, one step per stage (playback_graph_build.cpp, the picture's branch in
     // graph_build_picture.cpp); each step names its own failure.
-    HRESULT CreateFramework(GraphBuild& build);
-    HRESULT AddPictureRenderer(GraphBuild& build);
-    HRESULT AddFileReader(GraphBuild& build);
-    HRESULT TakeFrameDuration(GraphBuild& build);
-    HRESULT AddSplitter(GraphBuild& build);
-    HRESULT AddTee(GraphBuild& build);
-    HRESULT ReadStreamType(GraphBuild& build);
-    HRESULT AddDecoder(GraphBuild& build);
-    HRESULT RouteFramesToDecoder(GraphBuild& build);
+    using BuildStep = HRESULT(GraphBuild& build);
+    BuildStep CreateFramework, AddPictureRenderer, AddFileReader, TakeFrameDuration;   // framework, renderer, file
+    BuildStep AddSplitter, AddTee, ReadStreamType;                                     // source and splitter
+    BuildStep AddDecoder, RouteFramesToDecoder, ConnectDecoderToRenderer;              // the picture
+    BuildStep RouteThroughDvSplitter;   // type-1 file, or type-2 without a sound stream
+    BuildStep RequireFrameRate, AddMetadataFilter, AddStripRenderer;                   // the strip
+    BuildStep KeepPictureShapes, TakeNotifyAndStop, StartDataFlow;                     // finishing
     HRESULT RenderSeparateSound(GraphBuild& build, GstPad* soundPin);   // type-2 file: its own sound stream
-    HRESULT RouteThroughDvSplitter(GraphBuild& build);   // type-1 file, or type-2 without a sound stream
-    HRESULT ConnectDecoderToRenderer(GraphBuild& build);
-    HRESULT RequireFrameRate(GraphBuild& build);
-    HRESULT AddMetadataFilter(GraphBuild& build);
-    HRESULT AddStripRenderer(GraphBuild& build);
-    HRESULT KeepPictureShapes(GraphBuild& build);
-    HRESULT TakeNotifyAndStop(GraphBuild& build);
-    HRESULT StartDataFlow(GraphBuild& build);
     // Pieces of those steps.
     HRESULT WaitForDvSplitterPads(GstElement* dvSplitter);
     void TimeDvSplitterPictures(GstElement* dvSplitter);

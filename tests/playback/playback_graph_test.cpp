@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -207,6 +208,24 @@ TEST(PlaybackGraph, FrameDurationAndTheMiddleOfTheFrameSought)
         ASSERT_TRUE(gst_element_query_position(graph->Control(), GST_FORMAT_TIME, &position));
         EXPECT_EQ(position, (3 * c.frame + c.half) * 100);   // 1,400,000 for 25 frames/s
     }
+}
+
+TEST(PlaybackGraph, FramesThatArriveAfterTheirWindowsAreGoneLeaveThemAlone)
+{
+    auto video = std::make_unique<QWidget>();
+    auto meta = std::make_unique<QWidget>();
+    CPlaybackGraph graph;
+    graph.SetAudioSinkFactory("fakesink");
+    graph.m_hwndVideo = video.get();
+    graph.m_hwndMeta = meta.get();
+    ASSERT_EQ(graph.BuildGraph(pipeline_test::ClipPath(kClips[1]).c_str(), 2, 2, 1, 700, 100), S_OK) << graph.m_szError;
+    ASSERT_EQ(graph.Pause(), S_OK) << graph.m_szError;
+    // The windows close while the graph still runs: the frames a seek brings ask for repaints all the same.
+    video.reset();
+    meta.reset();
+    ASSERT_EQ(graph.SeekToFrame(5), S_OK) << graph.m_szError;
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(ShowsFrame(kClips[1])(graph, 5));
 }
 
 TEST(PlaybackGraph, BranchesFollowTheFileLayout)
