@@ -2,6 +2,7 @@
 // Little-endian field access and four-character codes, the two ways RIFF stores its numbers and names.
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 
 namespace zv {
@@ -35,6 +36,13 @@ inline std::uint64_t LoadLe64(const std::uint8_t* p)
 inline bool HasFourCC(const std::uint8_t* p, const char (&code)[5])
 {
     return std::memcmp(p, code, 4) == 0;
+}
+
+// True when the four bytes at p can be a chunk id: printable characters, as every writer uses (the
+// zeros of a hole or of a file cut short are not one).
+inline bool IsChunkId(const std::uint8_t* p)
+{
+    return std::all_of(p, p + 4, [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; });
 }
 
 }  // namespace zv

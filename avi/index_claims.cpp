@@ -1,7 +1,9 @@
 #include "avi/index_claims.h"
 
 #include "avi/file_io.h"
+#include "avi/forward_window.h"
 #include "avi/fourcc.h"
+#include "avi/movi_claims.h"
 
 #include <sys/types.h>
 #include <unistd.h>
@@ -19,41 +21,10 @@ constexpr std::int64_t kIndexHeaderBytes = 24;
 constexpr std::uint64_t kMinEntryBytes = 8;       // a standard index entry, the smallest any index has
 constexpr std::size_t kWindowBytes = 64 * 1024;   // also the most index entries read at once
 constexpr std::uint8_t kStandardIndexType = 1;    // bIndexType of an index of chunks
-constexpr std::uint64_t kSmallestDvFrameBytes = 120000;
 constexpr std::uint64_t kMaxEntriesPerFrame = 16;   // idx1 entries of all streams, per frame listing
 constexpr std::uint64_t kListingsWhateverTheSize = 65536;   // 512 KiB of frame index at most
-
-// Chunk headers of the header list, read forward through one 64 KiB window: a list made of millions of
-// empty chunks costs one read per 64 KiB rather than one per chunk.
-class ForwardWindow {
-public:
-    explicit ForwardWindow(int fd) : m_fd(fd), m_bytes(kWindowBytes) {}
-
-    // The count bytes at position, or nullptr when the file holds fewer (count <= 12).
-    const std::uint8_t* At(std::int64_t position, std::size_t count)
-    {
-        if (position < m_start || position + static_cast<std::int64_t>(count) > m_start + m_filled) {
-            m_start = position;
-            m_filled = 0;
-            for (;;) {
-                const ssize_t got = ::pread(m_fd, m_bytes.data(), m_bytes.size(), static_cast<off_t>(position));
-                if (got < 0 && errno == EINTR)
-                    continue;
-                m_filled = got > 0 ? got : 0;
-                break;
-            }
-        }
-        if (position + static_cast<std::int64_t>(count) > m_start + m_filled)
-            return nullptr;
-        return m_bytes.data() + (position - m_start);
-    }
-
-private:
-    int m_fd;
-    std::vector<std::uint8_t> m_bytes;
-    std::int64_t m_start = 0;
-    std::int64_t m_filled = 0;
-};
+// Far beyond a DV picture's 720, as far as files with a careless width still play.
+constexpr std::int32_t kMaxPictureWidth = 65536;
 
 // How often in a row the same chunk has been listed.
 struct RepeatRun {
@@ -69,6 +40,10 @@ struct Walk {
     std::uint64_t videoListings = 0;   // video entries of the standard indexes read so far
     int streamList = -1;               // which stream list of the header list is being walked
     RepeatRun run;
+    bool superIndex = false;           // the splitter has an OpenDML index to go by
+    bool legacyEntries = false;        // ... or an idx1 with entries
+    bool interleaved = false;          // the video stream is a type-1 stream
+    bool bitmapFormat = false;         // ... or a type-2 one, whose format is a bitmap header
 };
 
 std::int64_t PaddedEnd(std::int64_t position, std::uint32_t size)
@@ -231,6 +206,7 @@ bool LegacyIndexFits(Walk& walk, std::int64_t chunk, std::uint32_t size)
                                        + std::to_string(walk.fileSize) + " bytes needs at most "
                                        + std::to_string(entryLimit) + ".");
     std::uint64_t videoListings = 0;
+    walk.legacyEntries = entries > 0;
     return EachEntry(walk, start, entries, 16, [&](const std::uint8_t* entry, std::int64_t at) {
         if (!std::isdigit(entry[0]) || !std::isdigit(entry[1]))
             return true;   // not a stream's chunk ("rec " lists and the like)
@@ -247,26 +223,74 @@ bool LegacyIndexFits(Walk& walk, std::int64_t chunk, std::uint32_t size)
     });
 }
 
-// The top level of the RIFF form: the idx1 chunk, when there is one. The walk ends at the end of the file,
-// not at the form's own size, which writers that stopped short leave at 0.
-bool TopLevelFits(Walk& walk, ForwardWindow& window)
+// The top level of the RIFF form: the idx1 chunk, when there is one, then the first movi list (all of it
+// when the splitter has no index to go by). The walk ends at the end of the file, not at the form's own
+// size, which writers that stopped short leave at 0.
+bool TopLevelFits(Walk& walk, CForwardWindow& window)
 {
+    std::int64_t movi = -1;
     for (std::int64_t position = kHeaderList; position < walk.fileSize;) {
         const std::uint8_t* chunk = window.At(position, 8);
-        if (chunk == nullptr)
-            return true;
+        if (chunk == nullptr || !zv::IsChunkId(chunk))
+            break;   // (nothing the splitter takes for an index lies past a hole or garbage)
         const std::uint32_t size = zv::LoadLe32(chunk + 4);
-        if (zv::HasFourCC(chunk, "idx1"))
-            return LegacyIndexFits(walk, position, size);
+        if (zv::HasFourCC(chunk, "idx1")) {
+            if (!LegacyIndexFits(walk, position, size))
+                return false;
+            break;
+        }
+        const std::uint8_t* list = zv::HasFourCC(chunk, "LIST") ? window.At(position, 12) : nullptr;
+        if (movi < 0 && list != nullptr && zv::HasFourCC(list + 8, "movi"))
+            movi = position;
         position = PaddedEnd(position, size);
     }
-    return true;
+    const MoviRules rules{!walk.superIndex && !walk.legacyEntries, walk.interleaved,
+                          kMaxEntriesPerFrame * walk.listingLimit};
+    const MoviVerdict movieVerdict = movi < 0 ? MoviVerdict{} : CheckMoviList(walk.fd, walk.fileSize, movi, rules);
+    return movieVerdict.chunk < 0 || Refuse(walk, movieVerdict.chunk, movieVerdict.detail);
+}
+
+// The picture width of the video format whose chunk header is at position (a bitmap header: its size,
+// then the width). The decoder's output is sized by it: a negative width, or one past kMaxPictureWidth,
+// stops the pipeline at its first frame.
+bool PictureWidthFits(Walk& walk, std::int64_t position)
+{
+    std::uint8_t bytes[4];
+    if (!ReadExactAt(walk.fd, bytes, sizeof bytes, position + 12))
+        return true;
+    const auto width = static_cast<std::int32_t>(zv::LoadLe32(bytes));
+    if (width >= 0 && width <= kMaxPictureWidth)
+        return true;
+    return Refuse(walk, position, At("video stream format (strf)", position) + " gives a picture width of "
+                                      + std::to_string(width) + "; a DV picture is 720 pixels wide.");
+}
+
+// The first two chunks of the video stream's list, which begins at list (chunk at position is the one at
+// index `place`, from 0): without its
+// stream header and format where they belong, the splitter leaves the stream out and still feeds its
+// frames to an output it does not have. (Another stream left out costs only that stream: those files play.)
+bool StreamListOrderFits(Walk& walk, std::int64_t list, std::int64_t position, const std::uint8_t* chunk, int place)
+{
+    if (walk.streamList != 0 || place > 1)
+        return true;
+    if (place == 0 && zv::HasFourCC(chunk, "strh"))
+        walk.interleaved = zv::HasFourCC(chunk + 8, "iavs");
+    if (place == 0 && zv::HasFourCC(chunk, "strh"))
+        walk.bitmapFormat = zv::HasFourCC(chunk + 8, "vids");
+    const char* expected = place == 0 ? "strh" : "strf";
+    if (std::equal(expected, expected + 4, chunk))
+        return place == 0 || !walk.bitmapFormat || PictureWidthFits(walk, position);
+    return Refuse(walk, position, At("video stream list", list) + " has no "
+                                      + (place == 0 ? "stream header (strh)" : "stream format (strf)")
+                                      + " at byte " + std::to_string(position) + ", where the splitter reads it.");
 }
 
 // The header list's stream lists, and the indx chunks in them: one forward walk visits both.
-bool HeaderListFits(Walk& walk, ForwardWindow& window, std::int64_t listEnd)
+bool HeaderListFits(Walk& walk, CForwardWindow& window, std::int64_t listEnd)
 {
     std::int64_t streamListEnd = -1;
+    std::int64_t streamList = -1;
+    int place = 0;   // of the chunk in its stream list
     for (std::int64_t position = kHeaderList + 12; position < listEnd;) {
         if (position >= streamListEnd)
             streamListEnd = -1;
@@ -277,9 +301,13 @@ bool HeaderListFits(Walk& walk, ForwardWindow& window, std::int64_t listEnd)
         if (zv::HasFourCC(chunk, "LIST") && zv::HasFourCC(chunk + 8, "strl") && streamListEnd < 0) {
             streamListEnd = PaddedEnd(position, size);
             ++walk.streamList;
+            streamList = position;
+            place = 0;
             position += 12;
             continue;
         }
+        if (streamListEnd >= 0 && !StreamListOrderFits(walk, streamList, position, chunk, place++))
+            return false;
         // A stream header or format that runs out of its stream list leaves the splitter a stream without
         // an output that it still feeds (GStreamer then complains on the terminal). (An indx chunk's size
         // is bounded by the file instead, below.)
@@ -288,8 +316,11 @@ bool HeaderListFits(Walk& walk, ForwardWindow& window, std::int64_t listEnd)
             return Refuse(walk, position, At((std::string(reinterpret_cast<const char*>(chunk), 4) + " chunk").c_str(), position)
                                               + " claims " + std::to_string(size) + " bytes, past the end of its stream "
                                               + "list at byte " + std::to_string(streamListEnd) + ".");
-        if (streamListEnd >= 0 && zv::HasFourCC(chunk, "indx") && !SuperIndexFits(walk, position, size))
-            return false;
+        if (streamListEnd >= 0 && zv::HasFourCC(chunk, "indx")) {
+            walk.superIndex = true;
+            if (!SuperIndexFits(walk, position, size))
+                return false;
+        }
         position = PaddedEnd(position, size);
     }
     return true;
@@ -305,11 +336,11 @@ std::uint64_t MaxFrameListings(std::int64_t fileSize)
 
 IndexClaimsVerdict CheckIndexClaims(int fd)
 {
-    Walk walk{fd, zv::FileSize(fd), {}, 0, 0, -1, {}};
+    Walk walk{fd, zv::FileSize(fd), {}, 0, 0, -1, {}, false, false, false, false};
     if (walk.fileSize < 0)
         return walk.verdict;
     walk.listingLimit = MaxFrameListings(walk.fileSize);
-    ForwardWindow window(fd);
+    CForwardWindow window(fd, kWindowBytes);
     const std::uint8_t* riff = window.At(0, 24);
     if (riff == nullptr || !zv::HasFourCC(riff + 12, "LIST") || !zv::HasFourCC(riff + 20, "hdrl"))
         return walk.verdict;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+// The smallest DV frame (525 lines).
+inline constexpr std::uint32_t kSmallestDvFrameBytes = 120000u;
 // Whatever a DV frame chunk may hold: a frame is 120,000 (525 lines) or 144,000 (625 lines) bytes, and
 // 4 KiB more are allowed for writers that pad a chunk to a sector.
 inline constexpr std::uint32_t kMaxFrameChunkBytes = 144000u + 4096u;
@@ -39,7 +41,12 @@ struct IndexClaimsVerdict {
 // (OpenDML) or an idx1 chunk listing more video frames than MaxFrameListings (an idx1 of more than 16
 // entries for each of those, of any stream, is refused unread), an entry whose chunk is
 // larger than kMaxFrameChunkBytes (video) or kMaxOtherChunkBytes (other streams), an idx1 offset that wraps
-// past 4 GiB, or the same chunk listed more than kMaxRepeatedListings times in a row. A chunk that cannot
+// past 4 GiB, or the same chunk listed more than kMaxRepeatedListings times in a row. Refused too: a
+// stream list of the video stream that does not begin with its stream header and format (the splitter
+// would leave the stream out and still feed it), a type-2 format giving a picture width below 0 or over
+// 65536 (the pipeline stops at the first frame), and what MoviListFits refuses in the first movi list
+// (avi/movi_claims.h): every chunk of a file without an index, and the first frame of a type-1 stream.
+// A chunk that cannot
 // be read, or that lies past the end of the file, claims nothing here: the damage is left to the readers
 // that meet it. Holds at most 64 KiB of entries at a time.
 IndexClaimsVerdict CheckIndexClaims(int fd);

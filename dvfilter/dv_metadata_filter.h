@@ -92,6 +92,9 @@ public:
     bool Is625() const { return m_is625; }
     std::int32_t DateOrder() const { return m_dateOrder; }
     const OutputFormat& AgreedOutput() const { return m_outputFormat; }
+    // Where the element starts (the application's thread): the painting strip's font work, kept off the
+    // streaming thread.
+    void PrepareStrip() { m_painter.PrepareGlyphs(); }
     std::int32_t NominalWidth() const { return m_strip.NominalWidth(); }
     std::int32_t StrideWidth() const { return m_strip.StrideWidth(); }
     std::int32_t Height() const { return m_strip.Height(); }

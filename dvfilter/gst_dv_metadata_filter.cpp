@@ -211,6 +211,12 @@ GstFlowReturn TransformFrame(GstBaseTransform* trans, GstBuffer* inbuf, GstBuffe
     return GST_FLOW_OK;
 }
 
+gboolean Start(GstBaseTransform* trans)
+{
+    FilterOf(trans).PrepareStrip();
+    return TRUE;
+}
+
 void Finalize(GObject* object)
 {
     std::destroy_at(&FilterOf(reinterpret_cast<GstDvMetadataFilter*>(object)));
@@ -231,6 +237,7 @@ void gst_dv_metadata_filter_class_init(GstDvMetadataFilterClass* klass)
     transformClass->transform_caps = TransformCaps;
     transformClass->accept_caps = AcceptCaps;
     transformClass->set_caps = SetCaps;
+    transformClass->start = Start;
     transformClass->decide_allocation = DecideAllocation;
     transformClass->transform = TransformFrame;
     transformClass->passthrough_on_same_caps = FALSE;

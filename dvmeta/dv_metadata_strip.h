@@ -46,6 +46,10 @@ public:
     // Takes over another strip's settings; a new size re-makes the overlay at the next frame.
     void Follow(const DvStripSettings& settings);
 
+    // Renders the font's glyph cells for every layout on the calling thread (see
+    // COverlaySurface::PrepareGlyphs): for the thread that starts a stream, not the one that paints it.
+    void PrepareGlyphs() { m_overlay.PrepareGlyphs(); }
+
     // One frame: creates the overlay when not ready, clears it, stores mediaStart (when given), extracts
     // the packs and draws the twelve texts. Returns StrideWidth() x Height() x 4 bytes (B, G, R, X, top
     // row first), valid until the next call, or nullptr when the overlay cannot be created (the packs

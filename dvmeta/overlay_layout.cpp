@@ -3,9 +3,9 @@
 namespace {
 
 constexpr std::int32_t kFullHeight = 100;
-constexpr std::int32_t kCellHeight625 = 32;
-constexpr std::int32_t kCellHeight525 = 28;
-constexpr std::int32_t kSmallEmHeight = -14;
+constexpr std::int32_t kCellHeight625 = kOverlayFontHeights[0];
+constexpr std::int32_t kCellHeight525 = kOverlayFontHeights[1];
+constexpr std::int32_t kSmallEmHeight = kOverlayFontHeights[2];
 
 // Column at numerator/41 of the width plus a 2-pixel margin; 64-bit so any width multiplies safely.
 std::int32_t Column(std::int32_t width, std::int64_t numerator)

@@ -18,6 +18,9 @@ struct DvOverlayLayout {
 // height an em height of 14.
 DvOverlayLayout ComputeOverlayLayout(std::int32_t nominalWidth, std::int32_t height, bool is625);
 
+// Every font height ComputeOverlayLayout gives: 625 lines full size, 525 lines full size, any other height.
+inline constexpr std::array<std::int32_t, 3> kOverlayFontHeights = {32, 28, -14};
+
 struct DvRgb {
     std::uint8_t r, g, b;
 };

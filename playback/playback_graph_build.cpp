@@ -8,6 +8,7 @@
 #include "avi/index_claims.h"
 #include "avi/last_error.h"
 #include "dvfilter/gst_dv_metadata_filter.h"
+#include "playback/framework_complaints.h"
 #include "playback/stream_subtype.h"
 
 #include <cstring>
@@ -131,6 +132,7 @@ HRESULT CPlaybackGraph::AddFileReader(GraphBuild& build)
     // The splitter reserves its index tables from the counts the file claims and allocates each chunk at
     // the size its index entry gives: a claim no DV file backs would have it take gigabytes, or abort when
     // it cannot. The frame index refuses the same files with the same sentence.
+    TellFrameworkComplaintsInOwnWords();
     const IndexClaimsVerdict claims = CheckIndexClaims(build.file.Get());
     if (!claims.fits) {
         m_errorDetail = DescribeIndexClaims(claims);

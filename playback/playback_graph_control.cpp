@@ -163,6 +163,9 @@ HRESULT CPlaybackGraph::GetFrameCount(std::int64_t* count)
     if (FAILED(hr) || m_rtFrame <= 0) {
         return FAILED(hr) ? hr : E_FAIL;
     }
+    if (m_rtStop > 0 && m_rtStop < duration) {
+        duration = m_rtStop;   // the stream ended short of what its index claims (EndAtCurrentFrame)
+    }
     if (count != nullptr) {
         *count = (duration + m_rtHalfFrame) / m_rtFrame;
     }

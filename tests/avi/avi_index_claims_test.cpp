@@ -30,13 +30,21 @@ AviFile OpenDmlFile(int ixChunks)
     return BuildAvi(options);
 }
 
-// A header list holding `junk` empty chunks, then one stream list with an odd-sized name chunk (padded)
+// A header list holding `junk` empty chunks, then one stream list with a blank stream header and format,
+// an odd-sized name chunk (padded)
 // and an indx chunk whose size field says indxBytes and whose header claims `entries` 16-byte entries; the
 // file ends entryBytes after that header.
 Bytes HandMadeHeader(int junk, std::uint32_t indxBytes, std::uint32_t entries, std::size_t entryBytes)
 {
     Bytes strl;
     PutCode(strl, "strl");
+    PutCode(strl, "strh");
+    Put32(strl, 56);
+    PutCode(strl, "vids");
+    strl.resize(strl.size() + 52, 0);
+    PutCode(strl, "strf");
+    Put32(strl, 40);
+    strl.resize(strl.size() + 40, 0);
     PutCode(strl, "strn");
     Put32(strl, 5);
     for (char c : std::string("clip\0\0", 6))   // five bytes and the pad byte
@@ -145,8 +153,73 @@ TEST(IndexClaims, FindsTheStreamListBehindAHundredThousandEmptyChunksAndAPaddedO
     EXPECT_TRUE(Check(dir, HandMadeHeader(100000, 24 + 32, 2, 32)).fits);
     const IndexClaimsVerdict verdict = Check(dir, HandMadeHeader(100000, 24 + 32, 0x10000000u, 32));
     EXPECT_FALSE(verdict.fits);
-    EXPECT_EQ(verdict.chunk, 12 + 12 + 100000 * 8 + 12 + 14);
+    EXPECT_EQ(verdict.chunk, 12 + 12 + 100000 * 8 + 12 + 64 + 48 + 14);
     EXPECT_EQ(verdict.bytes, 32);
+}
+
+std::size_t Find(const Bytes& bytes, const char* code, std::size_t from = 0)
+{
+    for (std::size_t at = from; at + 4 <= bytes.size(); ++at)
+        if (std::equal(code, code + 4, bytes.begin() + static_cast<std::ptrdiff_t>(at)))
+            return at;
+    return bytes.size();
+}
+
+// What the splitter reads before any index: the video stream's header and format where they belong, and,
+// in a file without an index or with a type-1 stream, the chunks of the movi list.
+TEST(IndexClaims, StreamListsAndMoviChunksTheSplitterWalks)
+{
+    AviOptions plain;
+    plain.frames = SmallFrames(6, 14);
+    plain.audio = true;
+    plain.index = IndexKind::None;
+    const AviFile indexless = BuildAvi(plain);
+    const std::size_t frame0 = static_cast<std::size_t>(indexless.frameData[0]) - 8;
+    const std::size_t audio0 = Find(indexless.bytes, "01wb", indexless.moviList);
+    AviOptions interleaved = plain;
+    interleaved.streamType = "iavs";
+    interleaved.audio = false;
+    interleaved.index = IndexKind::Idx1Absolute;
+    const AviFile type1 = BuildAvi(interleaved);
+    interleaved.frames[0] = Bytes(kSmallestDvFrameBytes, 0);
+    const std::size_t strh = Find(indexless.bytes, "strh");
+
+    auto patched = [](Bytes bytes, std::size_t at, std::uint32_t value) { return Patch32(bytes, at, value), bytes; };
+    Bytes emptyChunks = indexless.bytes;   // 1.1 million empty chunks before the frames: more than 8.8 MB can need
+    constexpr std::uint32_t kEmpty = 1100000;
+    Bytes junk;
+    for (std::uint32_t i = 0; i < kEmpty; ++i)
+        PutCode(junk, "JUNK"), Put32(junk, 0);
+    emptyChunks.insert(emptyChunks.begin() + static_cast<std::ptrdiff_t>(indexless.moviList + 12), junk.begin(), junk.end());
+    Patch32(emptyChunks, indexless.moviList + 4, indexless.bytes[indexless.moviList + 4] + (indexless.bytes[indexless.moviList + 5] << 8) + 8 * kEmpty);
+
+    const struct {
+        const char* name;
+        Bytes bytes;
+        std::int64_t chunk;   // -1: fits
+        std::string words;
+    } cases[] = {
+        {"no index", indexless.bytes, -1, ""},
+        {"strh missing", patched(indexless.bytes, strh, 0x4B4E554A), static_cast<std::int64_t>(strh),
+         "The video stream list at byte " + std::to_string(strh - 12) + " has no stream header (strh) at byte " + std::to_string(strh) + ", where the splitter reads it."},
+        {"strf missing", patched(indexless.bytes, strh + 64, 0x4B4E554A), static_cast<std::int64_t>(strh + 64),
+         " has no stream format (strf) at byte " + std::to_string(strh + 64)},
+        {"frame over 148096, no index", patched(indexless.bytes, frame0 + 4, 148097), static_cast<std::int64_t>(frame0),
+         "The frame chunk at byte " + std::to_string(frame0) + " holds 148097 bytes; no DV file has one over 148096."},
+        {"sound over 1 MiB, no index", patched(indexless.bytes, audio0 + 4, 1048577), static_cast<std::int64_t>(audio0),
+         "The stream chunk at byte " + std::to_string(audio0) + " holds 1048577 bytes"},
+        {"a million empty chunks, no index", emptyChunks, static_cast<std::int64_t>(indexless.moviList), " chunks; a file of "},
+        {"type-1, first frame of 14 bytes", type1.bytes, static_cast<std::int64_t>(type1.frameData[0] - 8),
+         " holds 14 bytes; the first frame of a type-1 stream must be a whole DV frame of 120000 or 144000 bytes."},
+        {"type-1, whole first frame, short later ones", BuildAvi(interleaved).bytes, -1, ""},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        const IndexClaimsVerdict verdict = Check(dir, c.bytes);
+        EXPECT_EQ(verdict.fits, c.chunk < 0) << c.name;
+        EXPECT_EQ(verdict.chunk, c.chunk) << c.name;
+        EXPECT_NE(verdict.detail.find(c.words), std::string::npos) << c.name << ": " << verdict.detail;
+    }
 }
 
 }  // namespace

@@ -8,7 +8,10 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
+#include <memory>
 #include <new>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -298,6 +301,30 @@ TEST(DvStrip, NoAllocationPerFrame)
     }
     EXPECT_EQ(g_allocations.load() - before, 0);
     EXPECT_TRUE(strip.OverlayReady());
+}
+
+// The strip is painted on a streaming thread the media framework keeps in its pool for the life of the
+// process: the font cache the toolkit makes for a thread that lays out text would stay with it. Prepared
+// on the thread that starts the element, the strip paints (at two sizes) and goes without leaving any.
+TEST(DvStrip, APreparedStripLeavesNoFontCacheOnThePaintingThread)
+{
+    const std::vector<std::uint8_t> frame = dvtest::CamcorderFrame625();
+    auto strip = std::make_unique<CDvMetadataStrip>();
+    strip->SetIs625(true);
+    strip->PrepareGlyphs();
+    long long kept = 0;
+    bool painted = false;
+    std::thread painter([&] {
+        const std::size_t before = mallinfo2().uordblks;
+        painted = strip->Transform(frame.data(), frame.size(), nullptr) != nullptr;
+        strip->SetStrideWidth(800);
+        painted = painted && strip->Transform(frame.data(), frame.size(), nullptr) != nullptr;
+        strip.reset();
+        kept = static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(before);
+    });
+    painter.join();   // (measured before the thread ends, as the pool's threads never do)
+    ASSERT_TRUE(painted);
+    EXPECT_LT(kept, 16 * 1024) << "bytes the painting thread still holds";
 }
 
 }  // namespace

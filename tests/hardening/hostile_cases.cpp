@@ -193,6 +193,43 @@ void AddUnbackedClaims(std::vector<HostileCase>& cases, const Shared& idx1, cons
                      }, false, true, ExpectIndex::Refused, 0, false, " is a standard index, not an index of indexes."});
 }
 
+// Stream lists without their stream header, and files without an index (the idx1 cut off), whose movi
+// list the splitter walks chunk by chunk: its sizes meet the rules an index's do.
+void AddHeaderlessStreamsAndIndexlessFiles(std::vector<HostileCase>& cases, const Shared& idx1)
+{
+    const std::uint64_t audioStrh = 88 + 8 + (idx1->bytes[92] | idx1->bytes[93] << 8) + 12;
+    const auto cut = static_cast<std::size_t>(idx1->layout.idx1);
+    const std::uint64_t frame0 = static_cast<std::uint64_t>(idx1->layout.videoChunks.front());
+    const struct {
+        const char* what;
+        std::uint64_t at;
+        std::uint32_t value;
+        std::uint64_t sparseSize;
+        ExpectIndex index;
+        const char* refusal;
+    } rows[] = {
+        {"video-strh-missing", 100, 0xFFFFFFFFu, 0, ExpectIndex::Refused,
+         "The video stream list at byte 88 has no stream header (strh) at byte 100"},
+        {"video-strf-missing", 164, 0x4B4E554Au, 0, ExpectIndex::Refused, " has no stream format (strf) at byte 164"},
+        {"video-width-negative", 176, 0xFFFFFFFFu, 0, ExpectIndex::Refused, " gives a picture width of -1; "},
+        {"audio-strh-missing", audioStrh, 0xFFFFFFFFu, 0, ExpectIndex::Built, ""},   // plays without its sound
+        {"no-index", 0, 0x46464952u, 0, ExpectIndex::Any, ""},
+        {"no-index-frame-of-1MB", frame0 + 4, 1000000, 0, ExpectIndex::Any, " holds 1000000 bytes; no DV file has one over 148096."},
+        {"no-index-frame-of-4GiB-sparse", frame0 + 4, 0xFFFFFFF0u, std::uint64_t{0x100000000} + 300u * 1024u * 1024u,
+         ExpectIndex::Any, " holds 4294967280 bytes; no DV file has one over 148096."},
+    };
+    for (const auto& row : rows) {
+        const bool indexless = std::string(row.what).starts_with("no-index");
+        cases.push_back({idx1->name + "/" + row.what, [idx1, row, indexless, cut] {
+                             HostileFile file{idx1->bytes, row.sparseSize, {}};
+                             if (indexless)
+                                 file.bytes.resize(cut);
+                             Patch32(file.bytes, row.at, row.value);
+                             return file;
+                         }, row.sparseSize > 0, true, row.index, 0, false, row.refusal});
+    }
+}
+
 }  // namespace
 
 std::vector<HostileCase> HostileCases(const std::string& folder)
@@ -401,11 +438,15 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
             // Type-1 frames too short for the DV splitter cost the graph its full 10 s wait for pads: the
             // playback run takes one of them.
             const bool play = !odmlIndex || frameBytes == 1 || frameBytes >= 1000000;
-            // Frames larger than any DV frame are refused by reader and pipeline alike.
+            // Frames larger than any DV frame are refused by reader and pipeline alike, and so is a type-1
+            // stream whose first frame is too short for the DV splitter to learn the frame size from.
             const bool huge = frameBytes >= 1000000;
+            const bool short1 = odmlIndex && frameBytes < 120000;
             cases.push_back({name, [base] { return HostileFile{base->bytes, 0, {}}; }, huge, play,
-                             huge ? ExpectIndex::Refused : ExpectIndex::Built, 0, false,
-                             huge ? " lists a frame chunk of 1000000 bytes; no DV file has one over 148096." : ""});
+                             huge || short1 ? ExpectIndex::Refused : ExpectIndex::Built, 0, false,
+                             huge     ? " lists a frame chunk of 1000000 bytes; no DV file has one over 148096."
+                             : short1 ? "; the first frame of a type-1 stream must be a whole DV frame of 120000 or 144000 bytes."
+                                      : ""});
             if (frameBytes == 1) {
                 // The same file with every frame chunk claiming 0 bytes.
                 cases.push_back({name + "_claiming_0", [base] {
@@ -452,6 +493,7 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
                          }, true, true, ExpectIndex::Refused, 0, false, " brings the frames listed to 16777218; a file of "});
     }
     AddUnbackedClaims(cases, idx1, odml);
+    AddHeaderlessStreamsAndIndexlessFiles(cases, idx1);
     return cases;
 }
 

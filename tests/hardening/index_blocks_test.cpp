@@ -27,8 +27,9 @@ TEST_P(IndexInBlocks, EveryFrameOfALongIndexIsWhereTheWriterPutIt)
     options.layout = c.layout;
     options.index = c.index;
     options.frameCount = 9000;   // over two blocks of 4096 entries, and with sound over four
+    // Tiny frames after the first, which a type-1 stream needs whole.
     const fixture::FrameSource tiny = [](std::int64_t frame, std::size_t, std::vector<std::uint8_t>& data) {
-        data.assign(16, static_cast<std::uint8_t>(frame));
+        data.assign(frame == 0 ? 144000 : 16, static_cast<std::uint8_t>(frame));
         return true;
     };
     fixture::AviWriteResult layout;

@@ -69,9 +69,6 @@ TEST(GraphErrorText, DamagedFilesGetADetailAUserCanActOn)
     const pipeline_test::ClipCase clip{"detail_clip", fixture::DvSystem::Pal625, fixture::AviLayout::Type2WithAudio,
                                        fixture::AviIndex::Idx1Absolute, 8};
     const std::string data = Bytes(pipeline_test::ClipPath(clip));
-    const std::string flow = "The pipeline stopped the flow of frames. The file may be damaged, or its streams may not fit together.";
-    const std::string readerFlow =
-        "The AVI reader stopped the flow of frames. The file may be damaged, or its streams may not fit together.";
     const std::string damaged = "The AVI reader found damaged data. The file may be damaged or cut short; try another copy of it.";
     const struct {
         const char* name;
@@ -79,10 +76,11 @@ TEST(GraphErrorText, DamagedFilesGetADetailAUserCanActOn)
         std::vector<std::string> details;
     } cases[] = {
         {"no_header_list.avi", Spoiled(data, 20), {damaged}},    // the AVI reader posts an error
-        {"no_stream_type.avi", Spoiled(data, 100), {kNoCauseText}},  // a link is refused, nobody posts
-        // The pause is never confirmed; whether a queue or the AVI reader has reported the stopped flow by
-        // then is a race.
-        {"no_frame_rate.avi", Spoiled(data, 176), {kNoCauseText, flow, readerFlow}},
+        // Refused before the pipeline meets it, which would leave the stream out and still feed it.
+        {"no_stream_type.avi", Spoiled(data, 100),
+         {"The video stream list at byte 88 has no stream header (strh) at byte 100, where the splitter reads it."}},
+        {"no_picture_width.avi", Spoiled(data, 176),
+         {"The video stream format (strf) at byte 164 gives a picture width of -1; a DV picture is 720 pixels wide."}},
     };
     for (const auto& c : cases) {
         const std::string path = pipeline_test::TempPath(c.name);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,7 +56,9 @@ ProcessResult RunProcess(const std::vector<std::string>& args)
     pid_t pid = 0;
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
         int status = 0;
-        waitpid(pid, &status, 0);
+        struct rusage usage {};
+        if (wait4(pid, &status, 0, &usage) == pid)
+            result.maxResidentKiB = usage.ru_maxrss;
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     } else {
         result.err = "cannot start " + args[0] + "\n";

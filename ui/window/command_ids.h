@@ -10,7 +10,6 @@
 // Commands. 1 and 2 are what Enter and Escape produce in a dialog; the main window ignores both.
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
-inline constexpr int IDM_ABOUTBOX = 16;
 inline constexpr int ID_FILE_OPEN = 57601;
 inline constexpr int ID_FILE_CLOSE = 57602;
 inline constexpr int ID_APP_EXIT = 32773;
@@ -19,9 +18,7 @@ inline constexpr int ID_TOOLS_OPTIONS = 32775;
 inline constexpr int ID_ACCEL_FILE_OPEN = 32779;   // Ctrl+O
 
 // Child controls.
-inline constexpr int IDC_VIDEO = 1001;
 inline constexpr int IDC_META = 1002;
-inline constexpr int IDC_SLIDER = 1003;
 inline constexpr int IDC_PLAY = 1004;
 inline constexpr int IDC_PAUSE = 1005;
 inline constexpr int IDC_STOP = 1006;

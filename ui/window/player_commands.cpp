@@ -1,5 +1,5 @@
-// CPlayerDlg routing: the command-id table every menu item, accelerator and button goes through, and the
-// window events (private events, keys, close, move, timer).
+// CPlayerDlg routing: the command-id table every menu item, keyboard shortcut and button goes through (a new
+// command is one more row, naming its handler), and the window events (private events, keys, close, move).
 
 #include "ui/window/player_dlg.h"
 
@@ -47,7 +47,7 @@ bool CPlayerDlg::OnCommand(int id)
             // While a scene scan runs the window is disabled and only closing it may act: any other command
             // dispatched by the scan's pump (closing or opening a file above all) would pull the reader out
             // from under the scan.
-            if (m_pProgress && id != ID_APP_EXIT) {
+            if (m_scenes.Scanning() && id != ID_APP_EXIT) {
                 return true;
             }
             if (route.handler != nullptr) {
@@ -110,10 +110,7 @@ void CPlayerDlg::OnExit()
     // the scan further up the stack: deleting the popup here would pull it out from under them. Cancelling
     // ends the scan at its next poll; the command then deletes the popup and, finding the graph released,
     // touches nothing else. Without an owner the scan shows no "Operation Cancelled" for a closing window.
-    if (m_pProgress) {
-        m_reader.SetOwner(nullptr);
-        m_pProgress->OnCancelClicked();
-    }
+    m_scenes.CancelForClose();
     // Ends the modal run with the OK result, past this window's own OK routing.
     QDialog::done(QDialog::Accepted);
 }
@@ -138,9 +135,4 @@ void CPlayerDlg::moveEvent(QMoveEvent* event)
     if (m_pPlayback && m_settings.Renderer == 1) {
         m_pVideo->Repaint();
     }
-}
-
-void CPlayerDlg::timerEvent(QTimerEvent* event)
-{
-    OnTimer(event->timerId());
 }

@@ -1,39 +1,38 @@
 #pragma once
 // CPlayerDlg: the player's only top-level window. From top to bottom: menu bar, video area, metadata
 // area, seek slider and the row of seven transport buttons. It owns the open file's playback graph and
-// keeps the buttons, slider, menu and title in step with it.
+// carries out the player's commands on it; the parts it keeps in step with the graph do one job each:
+// the transport bar (buttons and slider), the caption and menu, the position timer, the scene finder.
 //
-// The class is split by job: set-up (player_dlg.cpp), start-up of the media framework and settings
-// (player_startup.cpp), command routing and window events (player_commands.cpp), layout and sizing
-// (player_layout.cpp), open and close (player_open.cpp), transport, slider and timer
-// (player_transport.cpp), the scene commands (player_scenes.cpp).
+// Every command goes through OnCommand to one handler, whatever sent it (menu, shortcut, button), so a
+// new key, menu item or panel calls the same path. The handlers live by job: routing and window events
+// (player_commands.cpp), open and close (player_open.cpp), transport and slider (player_transport.cpp),
+// scenes (player_scenes.cpp); set-up (player_dlg.cpp), start-up (player_startup.cpp), layout
+// (player_layout.cpp).
 
-#include "avi/dv_avi_reader.h"
 #include "dvfilter/result_codes.h"
 #include "settings/player_settings.h"
+#include "ui/window/file_caption.h"
+#include "ui/window/file_names.h"
 #include "ui/window/player_menu.h"
-#include "ui/dialogs/progress_popup.h"
-#include "ui/dialogs/scan_owner.h"
+#include "ui/window/scene_finder.h"
+#include "ui/window/transport_bar.h"
 
 #include <QDialog>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 class CDialogClient;
-class CHoverButton;
-class CNiceSliderCtrl;
 class CPlaybackGraph;
+class CPositionTimer;
 class CVRWindow;
 
 class CPlayerDlg : public QDialog {
-public:
-    static constexpr std::size_t kPathBufferSize = 261;      // a path of at most 259 characters fits
-    static constexpr std::size_t kMaxPathLength = 259;       // what the graph builder accepts
-    static constexpr int kTransportButtonCount = 7;
+    Q_OBJECT
 
+public:
     explicit CPlayerDlg(QWidget* parent = nullptr);
     ~CPlayerDlg() override;
     CPlayerDlg(const CPlayerDlg&) = delete;
@@ -44,75 +43,49 @@ public:
     // argument after the program name, or nullptr. False after a start-up failure has been shown: the
     // window must then close at once.
     bool InitMediaFramework(const char* commandLineFile);
-    // True until the command-line hand-over has been posted (it waits for the window's first paint).
-    bool HandOverPending() const { return m_bHandOverPending; }
 
-    // The single path every command takes, whatever sent it (menu, accelerator, button, test). False
-    // for an id this window does not route.
+    // The single path every command takes. False for an id this window does not route.
     bool OnCommand(int id);
 
-    // --- opening and closing
-    HRESULT OpenMediaFile(bool skipDialog);
-    bool ChooseFile();
+    // --- the commands, one handler each
     void OnFileOpen();
     void OnOpenCommandLine();
     void OnFileClose();
-    void ReleaseGraph();
     void OnExit();
-    void ShowGraphError(HRESULT hr, const char* caption, const char* stepText);
-    void ShowFileTitle();
-
-    // --- other windows
     void OnOptions();
     void OnAbout();
-
-    // --- transport
     void OnPlay();
     void OnPause();
     void OnStop();
     void OnFrameBackward();
     void OnFrameForward();
-    void UpdateSliderPosition();
-    void OnTimer(int id);
-    void OnHScroll(int code, int position);
-    void OnGraphNotify();
-    void ShowPlayingState();
-    void ShowPausedState();
-    void ShowStoppedState();
-    void DisableTransport();
-
-    // --- scenes: seek to the start of the scene before or after the current frame. The first use for a
-    // file indexes it and scans it for scene changes behind a progress popup.
+    // Seek to the start of the scene before or after the current frame. The first use for a file indexes
+    // it and scans it for scene changes behind a progress popup.
     void OnPreviousScene();
     void OnNextScene();
+    // The slider's notifications (TB_THUMBTRACK, TB_ENDTRACK act) and the graph's.
+    void OnHScroll(int code, int position);
+    void OnGraphNotify();
 
-    // --- layout
+    // Opens the file at path as the command line does, without the file dialog; the file that plays
+    // goes on playing when path is refused.
+    void OpenFile(const char* path);
+
+    // --- layout: every child placed for the client size; the window sized so that the video area gets
+    // exactly videoWidth x videoHeight (moved and cut down to stay on the screen).
     void LayoutControls();
     void SizeWindowToVideo(int videoWidth, int videoHeight);
-    static void CenterWindowOnScreen(QWidget* window);
-    void PumpPaintMessages();
 
-    // --- read access (other windows' commands and the tests)
+    // --- read access for the window's dialogs and panels
+    // The open file's graph, nullptr while no file is open.
     CPlaybackGraph* Playback() const { return m_pPlayback.get(); }
-    CVRWindow* VideoArea() const { return m_pVideo; }
-    CVRWindow* MetaArea() const { return m_pMeta; }
-    CNiceSliderCtrl* Slider() const { return m_pSlider; }
-    CDialogClient* Client() const { return m_pClient; }
-    // The transport button with this control id (1004 to 1010), nullptr for any other id.
-    CHoverButton* Button(int id) const;
-    const CPlayerMenu& Menu() const { return m_menu; }
     const PlayerSettings& Settings() const { return m_settings; }
     unsigned RendererMask() const { return m_nRendererMask; }
-    int PositionTimer() const { return m_nPositionTimer; }
-    bool SliderIdle() const { return m_bSliderIdle; }
-    std::int32_t StateBeforeDrag() const { return m_nStateBeforeDrag; }
-    const char* Path() const { return m_szPath; }
-    const char* FileTitle() const { return m_szFileTitle; }
-    std::int32_t OverlayWidth() const { return m_nOverlayWidth; }
-    std::int32_t OverlayHeight() const { return m_nOverlayHeight; }
-    CDvAviReader& Reader() { return m_reader; }
-    // The popup of the scene scan running now, nullptr when none runs.
-    CProgressPopup* Progress() const { return m_pProgress.get(); }
+
+signals:
+    // A file has opened and plays; the window has gone back to no file (closed, or an open that failed).
+    void fileOpened(const QString& path);
+    void fileClosed();
 
 protected:
     bool event(QEvent* event) override;
@@ -120,7 +93,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
 
 public:
     // A dialog's OK and Cancel (Enter, Escape) go through the command path, which ignores them.
@@ -131,45 +103,39 @@ private:
     // Set-up steps, in the order the constructor runs them.
     void CreateChildControls();
     void CreateMenuBar();
-    void CreateAccelerator();
-    void SetIcons();
-    void LoadTransportButtons();
-    void InitSlider();
     void ResetPlaybackState();
     void PostCommandLineHandOver();
 
-    // Steps of the scene commands (player_scenes.cpp).
-    void StepToScene(bool next);
-    bool IndexSceneReader();
-    bool ScanForScenes();
-    void ShowSceneTics();
-
-    // Helpers of the commands.
-    bool UsableGraph() const;
-    void StartPositionTimer();
-    void KillPositionTimer();
-    void SetLatched(bool play, bool pause);
-    void EnableTransport(bool enabled);
-    bool RefuseFile(const char* path);
+    // Steps of the open sequence (player_open.cpp).
+    HRESULT OpenMediaFile(bool skipDialog);
+    bool ChooseFile();
     bool StorePath(const char* path);
-    void RememberFileName();
-    void RestoreFileName();
+    HRESULT BuildAndPause();
+    void ShowOpenedFile();
+    void ShowGraphError(HRESULT hr, const char* caption, const char* stepText);
+    void ReleaseGraph();
+
+    // Steps of the transport and scene commands.
+    bool UsableGraph() const;
+    void UpdateSliderPosition();
+    void UpdateSliderRange();   // 0 to the last frame of the open file
+    void StepOneFrame(bool forward);
+    void StepToScene(bool next);
+    bool ScanForScenes();
+
+    // Layout helpers.
     void PlaceClientArea();
     int MenuBarHeight() const;
 
-    // Window parts (children, owned by Qt's parent chain).
+    // Window parts (children, owned by Qt's parent chain) and the helpers that keep them.
     CDialogClient* m_pClient = nullptr;
     CVRWindow* m_pVideo = nullptr;
     CVRWindow* m_pMeta = nullptr;
-    CNiceSliderCtrl* m_pSlider = nullptr;
-    std::array<CHoverButton*, kTransportButtonCount> m_buttons{};   // Play, Pause, Stop, Backward Frame,
-                                                                    // Forward Frame, Previous, Next Scene
+    CPositionTimer* m_pPositionTimer = nullptr;
+    CTransportBar m_transport;
     CPlayerMenu m_menu;
-    CDvAviReader m_reader;
-    CWidgetScanOwner m_scanOwner;   // the window as owner of the scene scan's boxes
-    // The popup of a running scene scan. Only the scene command that made it deletes it: while it exists
-    // that command is further up the stack, inside the scan.
-    std::unique_ptr<CProgressPopup> m_pProgress;
+    CFileCaption m_caption;
+    CSceneFinder m_scenes;
 
     // Settings of the run and the renderer availability mask.
     PlayerSettings m_settings;
@@ -179,14 +145,9 @@ private:
 
     // Playback state.
     std::unique_ptr<CPlaybackGraph> m_pPlayback;
-    char m_szFileTitle[kPathBufferSize] = {};
-    char m_szPath[kPathBufferSize] = {};
-    char m_szWindowTitle[kPathBufferSize + 16] = {};
-    char m_szPreviousFileTitle[kPathBufferSize] = {};   // restored when a newly chosen file is refused
-    char m_szPreviousPath[kPathBufferSize] = {};
-    int m_nPositionTimer = 0;
+    CFileNames m_names;
     std::int32_t m_nStateBeforeDrag = 0;
     bool m_bSliderIdle = true;
-    std::int32_t m_nOverlayWidth = 700;
-    std::int32_t m_nOverlayHeight = 100;
+    std::int32_t m_nOverlayWidth = 700;    // the metadata strip asked of the next build; its height is
+    std::int32_t m_nOverlayHeight = 100;   // the metadata area's
 };

@@ -1,34 +1,25 @@
-// CPlayerDlg opening and closing a file: the file dialog, the command-line hand-over, the file check, the
-// graph's construction and first pause, and taking it all down again.
+// CPlayerDlg opening and closing a file: the file dialog or a named file, the file check, the graph's
+// construction and first pause, the window shown for the new file, and taking it all down again.
 
 #include "ui/window/player_dlg.h"
 
-#include "avi/dv_avi_check.h"
-#include "avi/file_name.h"
 #include "playback/playback_graph.h"
-#include "ui/controls/nice_slider_ctrl.h"
-#include "ui/window/command_ids.h"
+#include "ui/window/file_refusal.h"
+#include "ui/window/graph_error_box.h"
 #include "ui/window/input_discard.h"
-#include "ui/window/message_box.h"
+#include "ui/window/open_file_dialog.h"
+#include "ui/window/paint_pump.h"
+#include "ui/window/position_timer.h"
 #include "ui/window/vr_window.h"
 
 #include <QFile>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QSize>
-#include <QTimer>
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstring>
 #include <new>
-#include <string>
 
 namespace {
-
-constexpr const char* kUnableToOpen = "Unable to open the requested file:\r\n\r\n%s";
 
 // The video area a picture opens in. A 4:3 frame gets its own size: its pixels are within a few per cent of
 // square, and the letter-boxing takes up the difference in thin bars. A picture meant wider than 3:2 (16:9)
@@ -43,19 +34,6 @@ QSize VideoAreaFor(std::int32_t width, std::int32_t height, std::int32_t arWidth
     return QSize(std::max(width, static_cast<int>(displayWidth)), height);
 }
 
-// printf-style formatting of one path into a message; the path is never cut.
-std::string FormatWithPath(const char* format, const char* path)
-{
-    const int length = std::snprintf(nullptr, 0, format, path);
-    if (length < 0) {
-        return format;
-    }
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format, path);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
 // The wait cursor for as long as the open sequence runs.
 class WaitCursor {
 public:
@@ -64,25 +42,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-void CopyText(char* destination, std::size_t size, const char* source)
-{
-    std::snprintf(destination, size, "%s", source);
-}
-
-// The detail line holds at most 159 bytes, cut before a UTF-8 continuation byte so no character breaks.
-std::string DetailLine(std::string detail)
-{
-    constexpr std::size_t kDetailMax = 159;
-    if (detail.size() > kDetailMax) {
-        std::size_t cut = kDetailMax;
-        while (cut > 0 && (static_cast<unsigned char>(detail[cut]) & 0xC0) == 0x80) {
-            --cut;
-        }
-        detail.resize(cut);
-    }
-    return detail;
-}
 
 }  // namespace
 
@@ -93,56 +52,15 @@ void CPlayerDlg::OnFileOpen()
     }
 }
 
-void CPlayerDlg::RememberFileName()
-{
-    CopyText(m_szPreviousPath, sizeof m_szPreviousPath, m_szPath);
-    CopyText(m_szPreviousFileTitle, sizeof m_szPreviousFileTitle, m_szFileTitle);
-}
-
-void CPlayerDlg::RestoreFileName()
-{
-    CopyText(m_szPath, sizeof m_szPath, m_szPreviousPath);
-    CopyText(m_szFileTitle, sizeof m_szFileTitle, m_szPreviousFileTitle);
-}
-
-bool CPlayerDlg::StorePath(const char* path)
-{
-    // A longer path does not fit the buffer and the graph builder would refuse it anyway: say so with
-    // the whole path rather than open a shortened one.
-    if (std::strlen(path) > kMaxPathLength) {
-        errno = ENAMETOOLONG;
-        ShowLastErrorBox(this, FormatWithPath(kUnableToOpen, path).c_str());
-        return false;
-    }
-    RememberFileName();
-    CopyText(m_szPath, sizeof m_szPath, path);
-    CopyText(m_szFileTitle, sizeof m_szFileTitle, FileNameFromPath(path));
-    return true;
-}
-
-bool CPlayerDlg::ChooseFile()
-{
-    QFileDialog dialog(this, QStringLiteral("Select file to play..."));
-    // A Qt-drawn dialog, so that it can be centred on the screen like every window of the player.
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters({QStringLiteral("All (*.*)"), QStringLiteral("AVI (*.AVI)")});
-    dialog.selectNameFilter(QStringLiteral("AVI (*.AVI)"));
-    // "*.AVI" must match clip.avi as well: name filters compare without regard to case.
-    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    // Centred once it has its size, as the dialog's initialisation would do it.
-    QTimer::singleShot(0, &dialog, [&dialog] { CPlayerDlg::CenterWindowOnScreen(&dialog); });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return false;
-    }
-    const QByteArray path = QFile::encodeName(dialog.selectedFiles().constFirst());
-    return StorePath(path.constData());
-}
-
 void CPlayerDlg::OnOpenCommandLine()
 {
-    if (!StorePath(m_commandLineFile.c_str())) {
+    OpenFile(m_commandLineFile.c_str());
+}
+
+void CPlayerDlg::OpenFile(const char* path)
+{
+    // A scene scan further up the stack reads the playing file: it must not be closed under it.
+    if (m_scenes.Scanning() || !StorePath(path)) {
         return;
     }
     if (OpenMediaFile(true) != 0) {
@@ -150,30 +68,30 @@ void CPlayerDlg::OnOpenCommandLine()
     }
 }
 
-bool CPlayerDlg::RefuseFile(const char* path)
+bool CPlayerDlg::StorePath(const char* path)
 {
-    const DvAviCheckResult result = CheckDvAviFile(path);
-    if (result == Recognised) {
+    if (!m_names.Store(path)) {
+        ShowPathTooLong(this, path);
         return false;
-    }
-    // errno is still the check's: nothing may run between it and the box.
-    const std::string text = FormatWithPath(DvAviCheckMessage(result), path);
-    if (DvAviCheckNeedsSystemText(result)) {
-        ShowLastErrorBox(this, text.c_str());
-    } else {
-        ShowErrorBox(this, text.c_str(), "Error!");
     }
     return true;
 }
 
+bool CPlayerDlg::ChooseFile()
+{
+    const QByteArray path = ChooseMediaFile(this);
+    return !path.isEmpty() && StorePath(path.constData());
+}
+
+// 0 also when the person cancelled or the file was refused; E_FAIL after a failure the caller closes.
 HRESULT CPlayerDlg::OpenMediaFile(bool skipDialog)
 {
     if (!skipDialog && !ChooseFile()) {
         return 0;
     }
-    if (RefuseFile(m_szPath)) {
+    if (RefuseFile(this, m_names.Path())) {
         // The file that was playing goes on playing, and the names stay its own.
-        RestoreFileName();
+        m_names.Restore();
         return 0;
     }
 
@@ -182,7 +100,15 @@ HRESULT CPlayerDlg::OpenMediaFile(bool skipDialog)
         OnFileClose();
     }
     PumpPaintMessages();
+    if (FAILED(BuildAndPause())) {
+        return E_FAIL;
+    }
+    ShowOpenedFile();
+    return 0;
+}
 
+HRESULT CPlayerDlg::BuildAndPause()
+{
     m_pPlayback.reset(new (std::nothrow) CPlaybackGraph());
     if (!m_pPlayback) {
         return E_FAIL;
@@ -200,11 +126,11 @@ HRESULT CPlayerDlg::OpenMediaFile(bool skipDialog)
         m_nOverlayHeight = 100;
     }
 
-    HRESULT hr = m_pPlayback->BuildGraph(m_szPath, m_settings.Renderer, m_settings.DvDecoderRes,
+    HRESULT hr = m_pPlayback->BuildGraph(m_names.Path(), m_settings.Renderer, m_settings.DvDecoderRes,
                                          m_settings.DateFormat, m_nOverlayWidth, m_nOverlayHeight);
     if (FAILED(hr)) {
         ShowGraphError(hr, "Error Building Filter Graph", m_pPlayback->m_szError);
-        return E_FAIL;
+        return hr;
     }
     m_pVideo->SetPlayback(m_pPlayback.get());
     m_pMeta->SetPlayback(m_pPlayback.get());
@@ -212,9 +138,13 @@ HRESULT CPlayerDlg::OpenMediaFile(bool skipDialog)
     hr = m_pPlayback->Pause();
     if (FAILED(hr)) {
         ShowGraphError(hr, "Error initially pausing filter graph", m_pPlayback->m_szError);
-        return E_FAIL;
     }
+    return hr;
+}
 
+// The window sized to the picture, the slider's range, the caption, and playing from the first frame.
+void CPlayerDlg::ShowOpenedFile()
+{
     std::int32_t videoWidth = 0;
     std::int32_t videoHeight = 0;
     if (SUCCEEDED(m_pPlayback->GetNativeVideoSize(&videoWidth, &videoHeight))) {
@@ -231,53 +161,32 @@ HRESULT CPlayerDlg::OpenMediaFile(bool skipDialog)
         LayoutControls();
     }
 
-    // Without a frame count the slider has one position and the file stays open.
-    std::int64_t count = 0;
-    if (FAILED(m_pPlayback->GetFrameCount(&count)) || count < 1) {
-        count = 1;
-    }
-    const int maximum = count - 1 > INT_MAX ? INT_MAX : static_cast<int>(count - 1);
-    m_pSlider->setRange(0, maximum);
+    UpdateSliderRange();
 
-    ShowFileTitle();
-    ShowPlayingState();
+    m_caption.ShowFile(m_names.FileTitle());
+    m_transport.ShowPlaying();
     DiscardPendingInput();
     OnPlay();
-    return 0;
+    emit fileOpened(QFile::decodeName(m_names.Path()));
 }
 
 void CPlayerDlg::ShowGraphError(HRESULT hr, const char* caption, const char* stepText)
 {
-    if (SUCCEEDED(hr)) {
-        return;
-    }
-    const std::string detail =
-        DetailLine(ResultDetailText(hr, m_pPlayback ? m_pPlayback->ErrorDetail() : std::string()));
-    const std::string text = std::string(stepText != nullptr ? stepText : "") + "\n\nDetail: " + detail;
-    ShowErrorBox(this, text.c_str(), caption);
-}
-
-void CPlayerDlg::ShowFileTitle()
-{
-    m_menu.Enable(ID_FILE_CLOSE, true);
-    m_menu.Enable(ID_TOOLS_OPTIONS, false);
-    std::snprintf(m_szWindowTitle, sizeof m_szWindowTitle, "%s - Zenk Vuvaz", m_szFileTitle);
-    setWindowTitle(QString::fromUtf8(m_szWindowTitle));
+    ::ShowGraphError(this, hr, caption, stepText, m_pPlayback ? m_pPlayback->ErrorDetail() : std::string());
 }
 
 void CPlayerDlg::OnFileClose()
 {
-    DisableTransport();
-    m_menu.Enable(ID_FILE_CLOSE, false);
-    m_menu.Enable(ID_TOOLS_OPTIONS, true);
-    setWindowTitle(QStringLiteral("Zenk Vuvaz"));
+    m_transport.Disable();
+    m_caption.ShowNoFile();
     ReleaseGraph();
-    m_reader.Close();
+    m_scenes.Close();
+    emit fileClosed();
 }
 
 void CPlayerDlg::ReleaseGraph()
 {
-    KillPositionTimer();
+    m_pPositionTimer->Kill();
     m_pVideo->SetPlayback(nullptr);
     m_pMeta->SetPlayback(nullptr);
     m_pPlayback.reset();

@@ -33,8 +33,7 @@ bool CPlayerDlg::InitMediaFramework(const char* commandLineFile)
     }
 
     m_settings = LoadSettings(m_nRendererMask);
-    m_scanOwner.SetOwner(this);
-    m_reader.SetOwner(&m_scanOwner);
+    m_scenes.AttachToWindow();
 
     if (commandLineFile != nullptr) {
         m_commandLineFile = commandLineFile;

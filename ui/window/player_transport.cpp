@@ -1,77 +1,16 @@
-// CPlayerDlg transport: play, pause, stop, frame steps, the slider's seeking, the position timer, the end
-// of the stream, and the look of the buttons in each state.
+// CPlayerDlg transport: play, pause, stop, frame steps, the slider's seeking and the end of the stream.
+// The transport bar shows the outcome; the position timer moves the thumb while playing.
 
 #include "ui/window/player_dlg.h"
 
 #include "playback/playback_graph.h"
-#include "ui/controls/hover_button.h"
 #include "ui/controls/nice_slider_ctrl.h"
 #include "ui/controls/slider_scroll_event.h"
-#include "ui/window/command_ids.h"
+#include "ui/window/position_timer.h"
 
 bool CPlayerDlg::UsableGraph() const
 {
     return m_pPlayback && m_pPlayback->VideoControl() != nullptr;
-}
-
-void CPlayerDlg::StartPositionTimer()
-{
-    KillPositionTimer();
-    m_nPositionTimer = startTimer(kPositionTimerMs);
-}
-
-void CPlayerDlg::KillPositionTimer()
-{
-    if (m_nPositionTimer != 0) {
-        killTimer(m_nPositionTimer);
-        m_nPositionTimer = 0;
-    }
-}
-
-void CPlayerDlg::SetLatched(bool play, bool pause)
-{
-    CHoverButton* playButton = Button(IDC_PLAY);
-    CHoverButton* pauseButton = Button(IDC_PAUSE);
-    playButton->m_bLatched = play;
-    playButton->update();
-    pauseButton->m_bLatched = pause;
-    pauseButton->update();
-}
-
-void CPlayerDlg::EnableTransport(bool enabled)
-{
-    for (CHoverButton* button : m_buttons) {
-        button->setEnabled(enabled);
-    }
-    m_pSlider->setEnabled(enabled);
-}
-
-void CPlayerDlg::ShowPlayingState()
-{
-    SetLatched(true, false);
-    EnableTransport(true);
-}
-
-void CPlayerDlg::ShowPausedState()
-{
-    SetLatched(false, true);
-    EnableTransport(true);
-}
-
-void CPlayerDlg::ShowStoppedState()
-{
-    SetLatched(false, false);
-    EnableTransport(true);
-}
-
-void CPlayerDlg::DisableTransport()
-{
-    for (CHoverButton* button : m_buttons) {
-        button->setEnabled(false);
-    }
-    m_pSlider->setValue(0);
-    m_pSlider->ClearTics(false);
-    m_pSlider->setEnabled(false);
 }
 
 void CPlayerDlg::OnPlay()
@@ -84,8 +23,8 @@ void CPlayerDlg::OnPlay()
         OnPause();
         return;
     }
-    ShowPlayingState();
-    StartPositionTimer();
+    m_transport.ShowPlaying();
+    m_pPositionTimer->Start();
 }
 
 void CPlayerDlg::OnPause()
@@ -96,9 +35,9 @@ void CPlayerDlg::OnPause()
     if (FAILED(m_pPlayback->Pause())) {
         return;
     }
-    ShowPausedState();
+    m_transport.ShowPaused();
     m_pPlayback->RefreshFrame();
-    KillPositionTimer();
+    m_pPositionTimer->Kill();
 }
 
 void CPlayerDlg::OnStop()
@@ -108,31 +47,33 @@ void CPlayerDlg::OnStop()
     }
     // The graph is never stopped here: it stays paused on the first frame.
     OnPause();
-    ShowStoppedState();
+    m_transport.ShowStopped();
     m_pPlayback->SeekToTime(m_pPlayback->m_rtHalfFrame);
     UpdateSliderPosition();
 }
 
 void CPlayerDlg::OnFrameBackward()
 {
-    if (!UsableGraph()) {
-        return;
-    }
-    m_pPlayback->StepFrame(false);
-    ShowPausedState();
-    UpdateSliderPosition();
+    StepOneFrame(false);
 }
 
 void CPlayerDlg::OnFrameForward()
 {
+    StepOneFrame(true);
+}
+
+// The position timer is left as it was: a step while playing leaves the graph paused and the timer on.
+void CPlayerDlg::StepOneFrame(bool forward)
+{
     if (!UsableGraph()) {
         return;
     }
-    m_pPlayback->StepFrame(true);
-    ShowPausedState();
+    m_pPlayback->StepFrame(forward);
+    m_transport.ShowPaused();
     UpdateSliderPosition();
 }
 
+// Also what every tick of the position timer does.
 void CPlayerDlg::UpdateSliderPosition()
 {
     if (!UsableGraph()) {
@@ -140,15 +81,7 @@ void CPlayerDlg::UpdateSliderPosition()
     }
     std::int64_t frame = 0;
     if (SUCCEEDED(m_pPlayback->GetCurrentFrame(&frame))) {
-        m_pSlider->setValue(static_cast<int>(frame));
-    }
-}
-
-void CPlayerDlg::OnTimer(int id)
-{
-    // A tick already queued when the timer was killed finds m_nPositionTimer at 0 and does nothing.
-    if (id != 0 && id == m_nPositionTimer) {
-        UpdateSliderPosition();
+        m_transport.ShowFrame(frame);
     }
 }
 
@@ -158,9 +91,9 @@ void CPlayerDlg::OnHScroll(int code, int /*position*/)
         return;
     }
     // The slider's own position, not the notification's: later moves may have changed it already.
-    const int position = m_pSlider->value();
+    const int position = m_transport.Slider()->value();
     if (m_bSliderIdle) {
-        KillPositionTimer();
+        m_pPositionTimer->Kill();
         m_pPlayback->GetState(500, &m_nStateBeforeDrag);
         m_bSliderIdle = false;
         m_pPlayback->Pause();
@@ -181,6 +114,17 @@ void CPlayerDlg::OnHScroll(int code, int /*position*/)
 void CPlayerDlg::OnGraphNotify()
 {
     if (m_pPlayback && m_pPlayback->HandleGraphEvents()) {
-        ShowPausedState();
+        UpdateSliderRange();   // a file cut short ends at the last frame it holds, not the one it claimed
+        m_transport.ShowPaused();
     }
+}
+
+void CPlayerDlg::UpdateSliderRange()
+{
+    // Without a frame count the slider has one position and the file stays open.
+    std::int64_t count = 0;
+    if (FAILED(m_pPlayback->GetFrameCount(&count))) {
+        count = 1;
+    }
+    m_transport.SetFrameCount(count);
 }

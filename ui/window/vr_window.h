@@ -21,9 +21,6 @@ public:
     // What a paint does, at once, outside a paint request.
     void Repaint();
 
-    // True while the video overlay draws into this window (Qt must not paint over it).
-    bool ShowsOverlay() const { return m_bOverlay; }
-
     QPaintEngine* paintEngine() const override;
 
 protected:
@@ -35,5 +32,5 @@ private:
     IWindowlessControl* OwnControl() const;
 
     CPlaybackGraph* m_pPlayback = nullptr;
-    bool m_bOverlay = false;
+    bool m_bOverlay = false;   // the video overlay draws into this window: Qt must not paint over it
 };

@@ -83,7 +83,7 @@ int PictureFrame(CPlayerDlg& dialog)
         }
     } else {
         wintest::Spin(150ms);   // the overlay draws on its own
-        picture = dialog.VideoArea()->screen()->grabWindow(dialog.VideoArea()->winId()).toImage().convertToFormat(
+        picture = wintest::VideoArea(dialog)->screen()->grabWindow(wintest::VideoArea(dialog)->winId()).toImage().convertToFormat(
             QImage::Format_RGB32);
     }
     if (picture.isNull()) {
@@ -131,7 +131,7 @@ TEST_P(EndOfStreamOnXServer, ShortFilesPlayedToTheEndLatchPauseAndStepBackEveryT
     ASSERT_TRUE(boxes.Messages().empty()) << boxes.Messages().front().text;
     ASSERT_EQ(dialog.Settings().Renderer, GetParam());
     const auto latched = [&] {
-        return dialog.Button(IDC_PAUSE)->m_bLatched && !dialog.Button(IDC_PLAY)->m_bLatched;
+        return wintest::Button(dialog, IDC_PAUSE)->m_bLatched && !wintest::Button(dialog, IDC_PLAY)->m_bLatched;
     };
     int misses = 0;
     for (int round = 0; round < Rounds(GetParam()); ++round) {

@@ -2,6 +2,7 @@
 // the system's (message and errno's text).
 #include "tests/ui/window/window_test_support.h"
 
+#include "ui/window/graph_error_box.h"
 #include "ui/window/message_box.h"
 #include "ui/window/player_dlg.h"
 
@@ -28,7 +29,7 @@ TEST(ErrorBoxes, GraphErrorsShowTheStepAndTheCodesText)
     };
     std::size_t expected = 0;
     for (const auto& c : cases) {
-        dialog.ShowGraphError(c.hr, "Error initially pausing filter graph", "Could not pause filter graph");
+        ShowGraphError(&dialog, c.hr, "Error initially pausing filter graph", "Could not pause filter graph", "");
         if (c.text == nullptr) {
             EXPECT_EQ(boxes.Messages().size(), expected) << c.hr;
             continue;

@@ -8,6 +8,7 @@
 #include "ui/window/dialog_client.h"
 #include "ui/window/player_dlg.h"
 #include "ui/window/vr_window.h"
+#include "ui/window/window_placement.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -29,20 +30,20 @@ constexpr struct {
 // Checks every child against the layout rule for the client area's current size.
 void ExpectLayout(CPlayerDlg& dialog, int videoWidth, int videoHeight)
 {
-    const int W = dialog.Client()->width();
-    const int H = dialog.Client()->height();
-    const int sh = dialog.Slider()->height();
-    const int mh = dialog.OverlayHeight();
+    const int W = wintest::Client(dialog)->width();
+    const int H = wintest::Client(dialog)->height();
+    const int sh = wintest::Slider(dialog)->height();
+    const int mh = 100;   // the full strip's height: no open file has asked for the small one
     EXPECT_EQ(W, videoWidth);
-    EXPECT_EQ(dialog.VideoArea()->geometry(), QRect(0, 0, videoWidth, videoHeight));
-    EXPECT_EQ(dialog.MetaArea()->geometry(), QRect(0, videoHeight, W, mh));
-    EXPECT_EQ(dialog.Slider()->geometry(), QRect(10, videoHeight + mh + 10, W - 20, sh));
+    EXPECT_EQ(wintest::VideoArea(dialog)->geometry(), QRect(0, 0, videoWidth, videoHeight));
+    EXPECT_EQ(wintest::MetaArea(dialog)->geometry(), QRect(0, videoHeight, W, mh));
+    EXPECT_EQ(wintest::Slider(dialog)->geometry(), QRect(10, videoHeight + mh + 10, W - 20, sh));
     const int yb = H - 21 - 10;
     EXPECT_EQ(yb, videoHeight + mh + 10 + sh + 10);
     for (const auto& edge : kButtonEdges) {
-        EXPECT_EQ(dialog.Button(edge.id)->geometry(), QRect(edge.left, yb, 21, 21)) << edge.id;
+        EXPECT_EQ(wintest::Button(dialog, edge.id)->geometry(), QRect(edge.left, yb, 21, 21)) << edge.id;
     }
-    const ControlStrip& strip = dialog.Client()->Strip();
+    const ControlStrip& strip = wintest::Client(dialog)->Strip();
     EXPECT_EQ(strip.rect, QRect(0, videoHeight + mh, W, H - (videoHeight + mh) + 1));
     EXPECT_EQ(strip.separators[0].x, 75);
     EXPECT_EQ(strip.separators[1].x, 123);
@@ -58,7 +59,7 @@ TEST(MainWindowLayout, InitialWindowHasRoomForA360x240Picture)
     ExpectLayout(dialog, 360, 240);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Zenk Vuvaz"));
     // The template's 20 dialog units of slider height survive, whatever the font.
-    EXPECT_GT(dialog.Slider()->height(), 20);
+    EXPECT_GT(wintest::Slider(dialog)->height(), 20);
 }
 
 TEST(MainWindowLayout, ShownWindowKeepsTheLayoutAndPaintsTheStrip)
@@ -68,15 +69,15 @@ TEST(MainWindowLayout, ShownWindowKeepsTheLayoutAndPaintsTheStrip)
     ASSERT_TRUE(wintest::WaitFor([&] { return dialog.isVisible(); }));
     ExpectLayout(dialog, 360, 240);
 
-    const QImage image = dialog.Client()->grab().toImage();
-    const ControlStrip& strip = dialog.Client()->Strip();
-    const QPalette palette = dialog.Client()->palette();
+    const QImage image = wintest::Client(dialog)->grab().toImage();
+    const ControlStrip& strip = wintest::Client(dialog)->Strip();
+    const QPalette palette = wintest::Client(dialog)->palette();
     const int y = strip.separators[0].top + 5;
     EXPECT_EQ(image.pixel(strip.separators[0].x, y), palette.color(QPalette::Dark).rgb());
     EXPECT_EQ(image.pixel(strip.separators[0].x + 1, y), palette.color(QPalette::Light).rgb());
     EXPECT_EQ(image.pixel(strip.separators[1].x, y), palette.color(QPalette::Dark).rgb());
     EXPECT_EQ(image.pixel(strip.separators[1].x + 1, y), palette.color(QPalette::Light).rgb());
-    EXPECT_EQ(image.pixel(5, dialog.Client()->height() - 3), palette.color(QPalette::Button).rgb());
+    EXPECT_EQ(image.pixel(5, wintest::Client(dialog)->height() - 3), palette.color(QPalette::Button).rgb());
     // No file: both areas are black.
     EXPECT_EQ(image.pixel(180, 120), QColor(Qt::black).rgb());
     EXPECT_EQ(image.pixel(180, 290), QColor(Qt::black).rgb());
@@ -87,9 +88,9 @@ TEST(MainWindowLayout, ResizingLaysEverythingOutAgain)
 {
     CPlayerDlg dialog;
     dialog.show();
-    const int extraWidth = dialog.width() - dialog.Client()->width();
-    const int extraHeight = dialog.height() - dialog.Client()->height();
-    const int fixedHeight = 100 + dialog.Slider()->height() + 21 + 30;
+    const int extraWidth = dialog.width() - wintest::Client(dialog)->width();
+    const int extraHeight = dialog.height() - wintest::Client(dialog)->height();
+    const int fixedHeight = 100 + wintest::Slider(dialog)->height() + 21 + 30;
     struct {
         int width, height;
     } const sizes[] = {{500, 400}, {800, 700}, {120, 300}};
@@ -99,8 +100,8 @@ TEST(MainWindowLayout, ResizingLaysEverythingOutAgain)
     }
     // Narrower than the button row: the buttons stay where they are, the slider collapses.
     dialog.resize(100 + extraWidth, 300 + fixedHeight + extraHeight);
-    EXPECT_EQ(dialog.Button(IDC_NEXT_SCENE)->x(), 148);
-    EXPECT_LE(dialog.Slider()->width(), 80);
+    EXPECT_EQ(wintest::Button(dialog, IDC_NEXT_SCENE)->x(), 148);
+    EXPECT_LE(wintest::Slider(dialog)->width(), 80);
     dialog.OnCommand(ID_APP_EXIT);
 }
 
@@ -120,8 +121,8 @@ TEST(MainWindowLayout, AVideoLargerThanTheScreenIsClampedToIt)
     dialog.SizeWindowToVideo(2000, 1500);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(dialog.frameGeometry(), QRect(0, 0, screen.width(), screen.height()));
-    EXPECT_EQ(dialog.VideoArea()->width(), dialog.Client()->width());
-    EXPECT_LT(dialog.VideoArea()->height(), 1500);
+    EXPECT_EQ(wintest::VideoArea(dialog)->width(), wintest::Client(dialog)->width());
+    EXPECT_LT(wintest::VideoArea(dialog)->height(), 1500);
 }
 
 TEST(MainWindowLayout, AWindowNearTheRightEdgeMovesLeftToFit)
@@ -138,12 +139,12 @@ TEST(MainWindowLayout, CentringUsesTheScreenAndStartsAtZeroWhenTooWide)
 {
     QWidget small;
     small.resize(400, 300);
-    CPlayerDlg::CenterWindowOnScreen(&small);
+    CenterWindowOnScreen(&small);
     EXPECT_EQ(small.frameGeometry().topLeft(), QPoint((1280 - small.frameGeometry().width()) / 2,
                                                       (1024 - small.frameGeometry().height()) / 2));
     QWidget wide;
     wide.resize(1500, 1200);
-    CPlayerDlg::CenterWindowOnScreen(&wide);
+    CenterWindowOnScreen(&wide);
     EXPECT_EQ(wide.frameGeometry().topLeft(), QPoint(0, 0));
 }
 

@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QListView>
 #include <QSettings>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 using wintest::CMessageRecorder;
 
@@ -31,8 +33,19 @@ protected:
     void SetUp() override { wintest::StartUp(dialog); }
     void TearDown() override { dialog.OnCommand(ID_APP_EXIT); }
 
+    // The path of every file the window opened.
+    std::vector<std::string> OpenedPaths() const
+    {
+        std::vector<std::string> paths;
+        for (const QList<QVariant>& arguments : opened) {
+            paths.push_back(arguments.at(0).toString().toStdString());
+        }
+        return paths;
+    }
+
     CMessageRecorder boxes;
     CPlayerDlg dialog;
+    QSignalSpy opened{&dialog, &CPlayerDlg::fileOpened};
 };
 
 TEST_F(OpenTest, AGoodFilePlaysAtOnceWithItsTitleRangeAndLatchedPlay)
@@ -41,20 +54,19 @@ TEST_F(OpenTest, AGoodFilePlaysAtOnceWithItsTitleRangeAndLatchedPlay)
     wintest::OpenFromCommandLine(dialog, path);
     ASSERT_TRUE(boxes.Messages().empty()) << boxes.Messages().front().text;
     ASSERT_NE(dialog.Playback(), nullptr);
-    EXPECT_STREQ(dialog.Path(), path.c_str());
-    EXPECT_STREQ(dialog.FileTitle(), "good.avi");
+    EXPECT_EQ(OpenedPaths(), std::vector<std::string>{path});
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("good.avi - Zenk Vuvaz"));
-    EXPECT_EQ(dialog.Slider()->minimum(), 0);
-    EXPECT_EQ(dialog.Slider()->maximum(), 39);
-    EXPECT_TRUE(dialog.Button(IDC_PLAY)->m_bLatched);
-    EXPECT_FALSE(dialog.Button(IDC_PAUSE)->m_bLatched);
-    EXPECT_NE(dialog.PositionTimer(), 0);
+    EXPECT_EQ(wintest::Slider(dialog)->minimum(), 0);
+    EXPECT_EQ(wintest::Slider(dialog)->maximum(), 39);
+    EXPECT_TRUE(wintest::Button(dialog, IDC_PLAY)->m_bLatched);
+    EXPECT_FALSE(wintest::Button(dialog, IDC_PAUSE)->m_bLatched);
+    EXPECT_TRUE(wintest::TimerRunning(dialog));
     EXPECT_EQ(wintest::GraphState(dialog), 2);
-    EXPECT_EQ(dialog.VideoArea()->Playback(), dialog.Playback());
-    EXPECT_EQ(dialog.MetaArea()->Playback(), dialog.Playback());
+    EXPECT_EQ(wintest::VideoArea(dialog)->Playback(), dialog.Playback());
+    EXPECT_EQ(wintest::MetaArea(dialog)->Playback(), dialog.Playback());
     // The window fits the PAL picture exactly.
-    EXPECT_EQ(dialog.VideoArea()->size(), QSize(720, 576));
-    EXPECT_EQ(dialog.MetaArea()->size(), QSize(720, 100));
+    EXPECT_EQ(wintest::VideoArea(dialog)->size(), QSize(720, 576));
+    EXPECT_EQ(wintest::MetaArea(dialog)->size(), QSize(720, 100));
 }
 
 TEST_F(OpenTest, RefusedFilesShowTheirMessageAndLeaveTheOpenFilePlaying)
@@ -93,11 +105,15 @@ TEST_F(OpenTest, RefusedFilesShowTheirMessageAndLeaveTheOpenFilePlaying)
         EXPECT_EQ(box.owner, &dialog);
         // The playing file is untouched, and the names are still its own.
         EXPECT_EQ(dialog.Playback(), playing);
-        EXPECT_STREQ(dialog.Path(), good.c_str());
-        EXPECT_STREQ(dialog.FileTitle(), "playing.avi");
+        EXPECT_EQ(OpenedPaths(), std::vector<std::string>{good});
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("playing.avi - Zenk Vuvaz"));
         EXPECT_EQ(wintest::GraphState(dialog), 2);
     }
+    // The scene command indexes the file that plays, not the last one refused: its one scene ends at 199.
+    dialog.OnCommand(IDC_PAUSE);
+    dialog.OnCommand(IDC_NEXT_SCENE);
+    EXPECT_EQ(boxes.Messages().size(), seen);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 199);
 }
 
 TEST_F(OpenTest, ACommandLinePathTooLongForTheBuilderIsRefusedWhole)
@@ -108,7 +124,7 @@ TEST_F(OpenTest, ACommandLinePathTooLongForTheBuilderIsRefusedWhole)
     EXPECT_EQ(boxes.Messages()[0].text,
               "Unable to open the requested file:\r\n\r\n" + longPath + "\n\n" + std::strerror(ENAMETOOLONG));
     EXPECT_EQ(dialog.Playback(), nullptr);
-    EXPECT_STREQ(dialog.Path(), "");
+    EXPECT_TRUE(OpenedPaths().empty());
 
     // 259 characters still fit; the check then says what is wrong with the file itself.
     const std::string fits = "/tmp/" + std::string(250, 'b') + ".avi";
@@ -126,7 +142,7 @@ TEST_F(OpenTest, OpeningASecondFileReplacesTheFirstCompletely)
     ASSERT_TRUE(boxes.Messages().empty());
     ASSERT_NE(dialog.Playback(), nullptr);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("second.avi - Zenk Vuvaz"));
-    EXPECT_EQ(dialog.Slider()->maximum(), 11);
+    EXPECT_EQ(wintest::Slider(dialog)->maximum(), 11);
 }
 
 TEST_F(OpenTest, TheVideoAreaOpensAtTheFramesSizeFor4x3AndAtTheDisplayWidthFor16x9)
@@ -151,8 +167,8 @@ TEST_F(OpenTest, TheVideoAreaOpensAtTheFramesSizeFor4x3AndAtTheDisplayWidthFor16
         wintest::OpenFromCommandLine(opened, wintest::WriteClip(c.name, 10, c.system, c.aspect));
         ASSERT_TRUE(boxes.Messages().empty()) << boxes.Messages().front().text;
         ASSERT_NE(opened.Playback(), nullptr);
-        EXPECT_EQ(opened.VideoArea()->size(), c.area);
-        EXPECT_EQ(opened.MetaArea()->width(), c.area.width());
+        EXPECT_EQ(wintest::VideoArea(opened)->size(), c.area);
+        EXPECT_EQ(wintest::MetaArea(opened)->width(), c.area.width());
         opened.OnCommand(ID_APP_EXIT);
     }
 }
@@ -167,10 +183,14 @@ TEST_F(OpenTest, HalfDecoderResolutionGivesTheSmallStrip)
     store.remove("Options/DvDecoderRes");
     store.sync();
     ASSERT_TRUE(boxes.Messages().empty());
-    EXPECT_EQ(half.OverlayWidth(), 350);
-    EXPECT_EQ(half.OverlayHeight(), 50);
-    EXPECT_EQ(half.VideoArea()->size(), QSize(360, 288));
-    EXPECT_EQ(half.MetaArea()->size(), QSize(360, 50));
+    // The graph was asked for the small strip: its pictures are 50 lines high.
+    std::int32_t stripWidth = 0;
+    std::int32_t stripHeight = 0;
+    ASSERT_NE(half.Playback(), nullptr);
+    ASSERT_TRUE(SUCCEEDED(half.Playback()->m_pMetaWC9->GetNativeVideoSize(&stripWidth, &stripHeight)));
+    EXPECT_EQ(stripHeight, 50);
+    EXPECT_EQ(wintest::VideoArea(half)->size(), QSize(360, 288));
+    EXPECT_EQ(wintest::MetaArea(half)->size(), QSize(360, 50));
     half.OnCommand(ID_APP_EXIT);
 }
 
@@ -204,24 +224,26 @@ TEST_F(OpenTest, AGraphThatCannotBeBuiltIsReportedAndTheWindowReset)
     // The file that was open was closed before the build; the window is back to no file.
     EXPECT_EQ(dialog.Playback(), nullptr);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Zenk Vuvaz"));
-    EXPECT_FALSE(dialog.Menu().IsEnabled(ID_FILE_CLOSE));
-    EXPECT_TRUE(dialog.Menu().IsEnabled(ID_TOOLS_OPTIONS));
-    EXPECT_FALSE(dialog.Button(IDC_PLAY)->isEnabled());
-    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_FALSE(wintest::MenuEnabled(dialog, ID_FILE_CLOSE));
+    EXPECT_TRUE(wintest::MenuEnabled(dialog, ID_TOOLS_OPTIONS));
+    EXPECT_FALSE(wintest::Button(dialog, IDC_PLAY)->isEnabled());
+    EXPECT_FALSE(wintest::TimerRunning(dialog));
 }
 
 TEST_F(OpenTest, ClosingResetsEverythingAndTheAreasTurnBlack)
 {
     wintest::OpenFromCommandLine(dialog, wintest::WriteClip("close.avi", 30));
     ASSERT_NE(dialog.Playback(), nullptr);
+    QSignalSpy closed(&dialog, &CPlayerDlg::fileClosed);
     dialog.OnCommand(ID_FILE_CLOSE);
+    EXPECT_EQ(closed.count(), 1);
     EXPECT_EQ(dialog.Playback(), nullptr);
-    EXPECT_EQ(dialog.VideoArea()->Playback(), nullptr);
-    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_EQ(wintest::VideoArea(dialog)->Playback(), nullptr);
+    EXPECT_FALSE(wintest::TimerRunning(dialog));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Zenk Vuvaz"));
-    EXPECT_EQ(dialog.Slider()->value(), 0);
-    EXPECT_FALSE(dialog.Slider()->isEnabled());
-    const QImage picture = dialog.VideoArea()->grab().toImage();
+    EXPECT_EQ(wintest::Slider(dialog)->value(), 0);
+    EXPECT_FALSE(wintest::Slider(dialog)->isEnabled());
+    const QImage picture = wintest::VideoArea(dialog)->grab().toImage();
     EXPECT_EQ(picture.pixel(picture.width() / 2, picture.height() / 2), qRgb(0, 0, 0));
 }
 
@@ -267,7 +289,7 @@ TEST_F(OpenTest, TheFileDialogListsAviFilesOfAnyCaseAndCancelChangesNothing)
     EXPECT_TRUE(seen.listed.contains(QStringLiteral("UPPER.AVI")));
     EXPECT_FALSE(seen.listed.contains(QStringLiteral("notes.txt")));
     EXPECT_EQ(dialog.Playback(), nullptr);
-    EXPECT_STREQ(dialog.Path(), "");
+    EXPECT_TRUE(OpenedPaths().empty());
     EXPECT_TRUE(boxes.Messages().empty());
 
     wintest::AnswerNextModal<QFileDialog>(&dialog, [&clip](QFileDialog* files) { wintest::TypeFileName(files, clip); });
@@ -275,7 +297,8 @@ TEST_F(OpenTest, TheFileDialogListsAviFilesOfAnyCaseAndCancelChangesNothing)
     QDir::setCurrent(previous);
     ASSERT_TRUE(boxes.Messages().empty());
     ASSERT_NE(dialog.Playback(), nullptr);
-    EXPECT_STREQ(dialog.FileTitle(), "Holiday.avi");
+    EXPECT_EQ(OpenedPaths(), std::vector<std::string>{clip});
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Holiday.avi - Zenk Vuvaz"));
     EXPECT_EQ(wintest::GraphState(dialog), 2);
 }
 

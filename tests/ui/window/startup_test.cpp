@@ -115,9 +115,8 @@ TEST(StartUp, WithoutAnyRendererTheStartUpEndsWithItsBoxNamingWhatToInstall)
         EXPECT_EQ(boxes.Messages()[0].title, "Error!");
         EXPECT_EQ(boxes.Messages()[0].owner, nullptr);
         EXPECT_EQ(boxes.Messages()[0].icon, QMessageBox::Critical);
-        // Nothing of the later start-up ran: no hand-over is waiting, and the window's first paint (which
+        // Nothing of the later start-up ran: no hand-over is waiting, so the window's first paint (which
         // posts a waiting one) opens nothing.
-        EXPECT_FALSE(dialog.HandOverPending());
         dialog.show();
         ASSERT_TRUE(wintest::WaitFor([&] { return wintest::FirstPaintDone(dialog); }));
         QCoreApplication::sendPostedEvents(&dialog, kOpenCommandLineEvent);
@@ -133,7 +132,7 @@ TEST(StartUp, TheCommandLineFileOpensOnlyOnceTheWindowIsOnTheScreen)
     wintest::StartUp(dialog, wintest::WriteClip("argument.avi", 20).c_str());
     wintest::Spin(std::chrono::milliseconds(200));
     EXPECT_EQ(dialog.Playback(), nullptr);
-    EXPECT_TRUE(dialog.HandOverPending());
+    EXPECT_FALSE(wintest::FirstPaintDone(dialog));
     dialog.show();
     ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Playback() != nullptr; }));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("argument.avi - Zenk Vuvaz"));
@@ -154,13 +153,13 @@ TEST(MainWindowMenu, ItemsCarryTheirTextsIdsAndStartingStates)
         {ID_HELP_ABOUT, "&About...", true},
     };
     for (const auto& item : items) {
-        const QAction* action = dialog.Menu().Action(item.id);
+        const QAction* action = wintest::MenuItem(dialog, item.id);
         ASSERT_NE(action, nullptr) << item.id;
         EXPECT_EQ(action->text(), QString::fromUtf8(item.text));
         EXPECT_EQ(action->isEnabled(), item.enabled) << item.text;
     }
     QStringList menus;
-    for (const QAction* menu : dialog.Menu().Bar()->actions()) {
+    for (const QAction* menu : wintest::MenuBar(dialog)->actions()) {
         menus << menu->text();
     }
     EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Tools"), QStringLiteral("&Help")}));
@@ -222,9 +221,9 @@ TEST(MainWindowMenu, OptionsChangeTheNextOpenAndAboutShowsItsBox)
     wintest::AnswerNextModal<QFileDialog>(&dialog, [clip](QFileDialog* files) { wintest::TypeFileName(files, clip); });
     ASSERT_TRUE(dialog.OnCommand(ID_FILE_OPEN));
     ASSERT_NE(dialog.Playback(), nullptr);
-    EXPECT_EQ(dialog.OverlayHeight(), 50);
-    EXPECT_EQ(dialog.VideoArea()->size(), QSize(360, 288));
-    EXPECT_FALSE(dialog.Menu().IsEnabled(ID_TOOLS_OPTIONS));
+    EXPECT_EQ(wintest::MetaArea(dialog)->height(), 50);
+    EXPECT_EQ(wintest::VideoArea(dialog)->size(), QSize(360, 288));
+    EXPECT_FALSE(wintest::MenuEnabled(dialog, ID_TOOLS_OPTIONS));
 
     bool aboutShown = false;
     wintest::AnswerNextModal<CAboutDlg>(&dialog, [&aboutShown](CAboutDlg* about) {

@@ -48,25 +48,25 @@ protected:
     }
     void TearDown() override { dialog.OnCommand(ID_APP_EXIT); }
 
-    bool PlayLatched() { return dialog.Button(IDC_PLAY)->m_bLatched; }
-    bool PauseLatched() { return dialog.Button(IDC_PAUSE)->m_bLatched; }
+    bool PlayLatched() { return wintest::Button(dialog, IDC_PLAY)->m_bLatched; }
+    bool PauseLatched() { return wintest::Button(dialog, IDC_PAUSE)->m_bLatched; }
     bool TransportEnabled()
     {
         for (const int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_FRAME_BACKWARD, IDC_FRAME_FORWARD, IDC_PREVIOUS_SCENE,
                              IDC_NEXT_SCENE}) {
-            if (!dialog.Button(id)->isEnabled()) {
+            if (!wintest::Button(dialog, id)->isEnabled()) {
                 return false;
             }
         }
-        return dialog.Slider()->isEnabled();
+        return wintest::Slider(dialog)->isEnabled();
     }
     // The slider as the user drags it: the thumb moves, then the notification is posted and delivered.
     void Drag(int code, int position)
     {
-        dialog.Slider()->setValue(position);
-        QCoreApplication::postEvent(dialog.Slider()->parentWidget(),
-                                    new CSliderScrollEvent(code, position, dialog.Slider()));
-        QCoreApplication::sendPostedEvents(dialog.Slider()->parentWidget(), kSliderScrollEventType);
+        wintest::Slider(dialog)->setValue(position);
+        QCoreApplication::postEvent(wintest::Slider(dialog)->parentWidget(),
+                                    new CSliderScrollEvent(code, position, wintest::Slider(dialog)));
+        QCoreApplication::sendPostedEvents(wintest::Slider(dialog)->parentWidget(), kSliderScrollEventType);
     }
 
     wintest::CMessageRecorder boxes;
@@ -94,25 +94,25 @@ TEST_F(TransportTest, EachCommandLeavesItsLatchesMenuAndTimer)
         ASSERT_TRUE(dialog.OnCommand(step.command));
         EXPECT_EQ(PlayLatched(), step.play) << step.command;
         EXPECT_EQ(PauseLatched(), step.pause) << step.command;
-        EXPECT_EQ(dialog.PositionTimer() != 0, step.timer) << step.command;
+        EXPECT_EQ(wintest::TimerRunning(dialog), step.timer) << step.command;
         EXPECT_EQ(wintest::GraphState(dialog), step.state) << step.command;
         EXPECT_TRUE(TransportEnabled()) << step.command;
-        EXPECT_TRUE(dialog.Menu().IsEnabled(ID_FILE_OPEN));
-        EXPECT_TRUE(dialog.Menu().IsEnabled(ID_FILE_CLOSE));
-        EXPECT_FALSE(dialog.Menu().IsEnabled(ID_TOOLS_OPTIONS));
-        EXPECT_TRUE(dialog.Menu().IsEnabled(ID_APP_EXIT));
-        EXPECT_TRUE(dialog.Menu().IsEnabled(ID_HELP_ABOUT));
+        EXPECT_TRUE(wintest::MenuEnabled(dialog, ID_FILE_OPEN));
+        EXPECT_TRUE(wintest::MenuEnabled(dialog, ID_FILE_CLOSE));
+        EXPECT_FALSE(wintest::MenuEnabled(dialog, ID_TOOLS_OPTIONS));
+        EXPECT_TRUE(wintest::MenuEnabled(dialog, ID_APP_EXIT));
+        EXPECT_TRUE(wintest::MenuEnabled(dialog, ID_HELP_ABOUT));
     }
     dialog.OnCommand(ID_FILE_CLOSE);
     EXPECT_FALSE(TransportEnabled());
-    EXPECT_FALSE(dialog.Menu().IsEnabled(ID_FILE_CLOSE));
-    EXPECT_TRUE(dialog.Menu().IsEnabled(ID_TOOLS_OPTIONS));
-    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_FALSE(wintest::MenuEnabled(dialog, ID_FILE_CLOSE));
+    EXPECT_TRUE(wintest::MenuEnabled(dialog, ID_TOOLS_OPTIONS));
+    EXPECT_FALSE(wintest::TimerRunning(dialog));
     // Without a file the transport commands do nothing at all.
     for (const int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_FRAME_FORWARD, IDC_FRAME_BACKWARD}) {
         EXPECT_TRUE(dialog.OnCommand(id));
         EXPECT_EQ(dialog.Playback(), nullptr);
-        EXPECT_EQ(dialog.PositionTimer(), 0);
+        EXPECT_FALSE(wintest::TimerRunning(dialog));
     }
 }
 
@@ -122,19 +122,19 @@ TEST_F(TransportTest, StopAndFrameStepsMoveTheThumbWithTheGraph)
     dialog.OnCommand(IDC_PAUSE);
     dialog.OnCommand(IDC_STOP);
     EXPECT_EQ(wintest::CurrentFrame(dialog), 0);
-    EXPECT_EQ(dialog.Slider()->value(), 0);
+    EXPECT_EQ(wintest::Slider(dialog)->value(), 0);
     dialog.OnCommand(IDC_FRAME_FORWARD);
     dialog.OnCommand(IDC_FRAME_FORWARD);
     EXPECT_EQ(wintest::CurrentFrame(dialog), 2);
-    EXPECT_EQ(dialog.Slider()->value(), 2);
+    EXPECT_EQ(wintest::Slider(dialog)->value(), 2);
     dialog.OnCommand(IDC_FRAME_BACKWARD);
-    EXPECT_EQ(dialog.Slider()->value(), 1);
+    EXPECT_EQ(wintest::Slider(dialog)->value(), 1);
 }
 
 TEST_F(TransportTest, TheTimerMovesTheThumbWhilePlaying)
 {
     Open(100);
-    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Slider()->value() >= 5; }, 10s));
+    ASSERT_TRUE(wintest::WaitFor([&] { return wintest::Slider(dialog)->value() >= 5; }, 10s));
     EXPECT_TRUE(PlayLatched());
 }
 
@@ -146,14 +146,14 @@ TEST_F(TransportTest, TheEndOfTheStreamLatchesPauseOnTheLastFrameAndPlayIsRefuse
     EXPECT_EQ(wintest::GraphState(dialog), 1);
     EXPECT_EQ(wintest::CurrentFrame(dialog), 11);
     // The timer keeps running after the end of the stream and brings the thumb to the last frame.
-    EXPECT_NE(dialog.PositionTimer(), 0);
-    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Slider()->value() == 11; }, 5s));
+    EXPECT_TRUE(wintest::TimerRunning(dialog));
+    ASSERT_TRUE(wintest::WaitFor([&] { return wintest::Slider(dialog)->value() == 11; }, 5s));
 
     // Play on the last frame does not run: the paused look stays.
     dialog.OnCommand(IDC_PLAY);
     EXPECT_TRUE(PauseLatched());
     EXPECT_FALSE(PlayLatched());
-    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_FALSE(wintest::TimerRunning(dialog));
     EXPECT_EQ(wintest::GraphState(dialog), 1);
 }
 
@@ -162,9 +162,7 @@ TEST_F(TransportTest, ADragWhilePlayingFollowsTheThumbAndResumesPlaying)
     Open(150);
     ASSERT_EQ(wintest::GraphState(dialog), 2);
     Drag(TB_THUMBTRACK, 40);
-    EXPECT_FALSE(dialog.SliderIdle());
-    EXPECT_EQ(dialog.StateBeforeDrag(), 2);
-    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_FALSE(wintest::TimerRunning(dialog));
     EXPECT_EQ(wintest::GraphState(dialog), 1);
     EXPECT_EQ(wintest::CurrentFrame(dialog), 40);
     for (const int frame : {41, 42, 60}) {
@@ -172,15 +170,22 @@ TEST_F(TransportTest, ADragWhilePlayingFollowsTheThumbAndResumesPlaying)
         EXPECT_EQ(wintest::CurrentFrame(dialog), frame);
         EXPECT_EQ(wintest::GraphState(dialog), 1);
     }
-    // TB_THUMBPOSITION is not acted on; TB_ENDTRACK seeks once more and restores playing.
+    // TB_THUMBPOSITION is not acted on: the drag goes on, paused; TB_ENDTRACK seeks once more and restores
+    // the playing the drag began in.
     Drag(TB_THUMBPOSITION, 60);
-    EXPECT_FALSE(dialog.SliderIdle());
+    EXPECT_EQ(wintest::GraphState(dialog), 1);
     Drag(TB_ENDTRACK, 61);
-    EXPECT_TRUE(dialog.SliderIdle());
     EXPECT_EQ(wintest::GraphState(dialog), 2);
     EXPECT_TRUE(PlayLatched());
-    EXPECT_NE(dialog.PositionTimer(), 0);
-    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Slider()->value() > 61; }, 10s));
+    EXPECT_TRUE(wintest::TimerRunning(dialog));
+    ASSERT_TRUE(wintest::WaitFor([&] { return wintest::Slider(dialog)->value() > 61; }, 10s));
+
+    // The next drag starts afresh and takes the state it begins in: paused, it ends paused.
+    dialog.OnCommand(IDC_PAUSE);
+    Drag(TB_THUMBTRACK, 20);
+    Drag(TB_ENDTRACK, 20);
+    EXPECT_EQ(wintest::GraphState(dialog), 1);
+    EXPECT_TRUE(PauseLatched());
 }
 
 TEST_F(TransportTest, ADragWhilePausedEndsPaused)
@@ -189,11 +194,17 @@ TEST_F(TransportTest, ADragWhilePausedEndsPaused)
     dialog.OnCommand(IDC_PAUSE);
     Drag(TB_THUMBTRACK, 30);
     Drag(TB_ENDTRACK, 30);
-    EXPECT_TRUE(dialog.SliderIdle());
     EXPECT_EQ(wintest::GraphState(dialog), 1);
     EXPECT_EQ(wintest::CurrentFrame(dialog), 30);
     EXPECT_TRUE(PauseLatched());
-    EXPECT_EQ(dialog.PositionTimer(), 0);
+    EXPECT_FALSE(wintest::TimerRunning(dialog));
+
+    // Ended, the drag saves the state of the next one: begun while playing, that one resumes playing.
+    dialog.OnCommand(IDC_PLAY);
+    Drag(TB_THUMBTRACK, 10);
+    Drag(TB_ENDTRACK, 10);
+    EXPECT_EQ(wintest::GraphState(dialog), 2);
+    EXPECT_TRUE(PlayLatched());
 }
 
 class CutShortTest : public TransportTest, public testing::WithParamInterface<fixture::AviIndex> {};
@@ -208,7 +219,7 @@ TEST_P(CutShortTest, TheCutEndsTheStreamAndTheThumbStaysWithThePicture)
     Drag(TB_THUMBTRACK, 70);
     Drag(TB_ENDTRACK, 70);
     EXPECT_EQ(wintest::CurrentFrame(dialog), before);
-    EXPECT_EQ(dialog.Slider()->value(), before);
+    EXPECT_EQ(wintest::Slider(dialog)->value(), before);
 
     dialog.OnCommand(IDC_PLAY);
     ASSERT_TRUE(wintest::WaitFor([&] { return PauseLatched(); }, 30s));
@@ -217,20 +228,21 @@ TEST_P(CutShortTest, TheCutEndsTheStreamAndTheThumbStaysWithThePicture)
     const long long last = wintest::CurrentFrame(dialog);
     EXPECT_GT(last, 30);
     EXPECT_LT(last, 45);
-    ASSERT_TRUE(wintest::WaitFor([&] { return dialog.Slider()->value() == last; }, 5s));
+    ASSERT_TRUE(wintest::WaitFor([&] { return wintest::Slider(dialog)->value() == last; }, 5s));
+    EXPECT_EQ(wintest::Slider(dialog)->maximum(), last);   // the range ends at the last frame there is
 
     dialog.OnCommand(IDC_FRAME_BACKWARD);
     EXPECT_EQ(wintest::CurrentFrame(dialog), last - 1);
     dialog.OnCommand(IDC_FRAME_FORWARD);
     dialog.OnCommand(IDC_FRAME_FORWARD);   // past the cut: stays on the last frame there is
     EXPECT_EQ(wintest::CurrentFrame(dialog), last);
-    EXPECT_EQ(dialog.Slider()->value(), last);
+    EXPECT_EQ(wintest::Slider(dialog)->value(), last);
     dialog.OnCommand(IDC_PLAY);            // refused there, as on the last frame of a whole file
     EXPECT_TRUE(PauseLatched());
     Drag(TB_THUMBTRACK, 70);
     Drag(TB_ENDTRACK, 70);
     EXPECT_EQ(wintest::CurrentFrame(dialog), last);
-    EXPECT_EQ(dialog.Slider()->value(), last);
+    EXPECT_EQ(wintest::Slider(dialog)->value(), last);
     Drag(TB_THUMBTRACK, 10);               // what the file holds still plays
     Drag(TB_ENDTRACK, 10);
     EXPECT_EQ(wintest::CurrentFrame(dialog), 10);

@@ -53,12 +53,12 @@ TEST(VideoArea, ShowsTheFrameTheGraphIsOnAndTheStripBelowIt)
         dialog.OnCommand(IDC_FRAME_FORWARD);
     }
     ASSERT_EQ(wintest::CurrentFrame(dialog), 7);
-    ASSERT_TRUE(wintest::WaitFor([&] { return FrameShown(dialog.VideoArea()->grab().toImage()) == 7; }));
-    EXPECT_GT(RedPixels(dialog.MetaArea()->grab().toImage()), 200);
+    ASSERT_TRUE(wintest::WaitFor([&] { return FrameShown(wintest::VideoArea(dialog)->grab().toImage()) == 7; }));
+    EXPECT_GT(RedPixels(wintest::MetaArea(dialog)->grab().toImage()), 200);
 
 
     dialog.OnCommand(ID_FILE_CLOSE);
-    for (CVRWindow* area : {dialog.VideoArea(), dialog.MetaArea()}) {
+    for (CVRWindow* area : {wintest::VideoArea(dialog), wintest::MetaArea(dialog)}) {
         const QImage black = area->grab().toImage();
         EXPECT_EQ(black.pixel(black.width() / 2, black.height() / 2), qRgb(0, 0, 0));
         EXPECT_EQ(RedPixels(black), 0);
@@ -104,7 +104,7 @@ TEST(VideoArea, AResizeWhilePausedShowsThePausedFrameInTheNewRectangleAtOnce)
     for (int i = 0; i < 4; ++i) {
         dialog.OnCommand(IDC_FRAME_FORWARD);
     }
-    ASSERT_TRUE(wintest::WaitFor([&] { return FrameShown(OnScreen(dialog, dialog.VideoArea())) == 4; }));
+    ASSERT_TRUE(wintest::WaitFor([&] { return FrameShown(OnScreen(dialog, wintest::VideoArea(dialog))) == 4; }));
 
     struct Step {
         const char* name;
@@ -114,9 +114,9 @@ TEST(VideoArea, AResizeWhilePausedShowsThePausedFrameInTheNewRectangleAtOnce)
         SCOPED_TRACE(step.name);
         dialog.resize(dialog.size() + step.growth);
         wintest::Spin(std::chrono::milliseconds(300));
-        const QSize area = dialog.VideoArea()->size();
+        const QSize area = wintest::VideoArea(dialog)->size();
         const QRect expected = LetterBox(QRect(0, 0, 768, 576), QRect(QPoint(0, 0), area));
-        const QImage shown = OnScreen(dialog, dialog.VideoArea());
+        const QImage shown = OnScreen(dialog, wintest::VideoArea(dialog));
         const QRect picture = pipeline_test::NonBlackArea(shown);
         EXPECT_LE(std::abs(picture.left() - expected.left()), 1) << picture.left() << " in " << area.width();
         EXPECT_LE(std::abs(picture.top() - expected.top()), 1) << picture.top() << " in " << area.height();
@@ -124,7 +124,7 @@ TEST(VideoArea, AResizeWhilePausedShowsThePausedFrameInTheNewRectangleAtOnce)
         EXPECT_LE(std::abs(picture.height() - expected.height()), 2) << picture.height();
         EXPECT_EQ(FrameShown(shown.copy(picture)), 4);
         // The strip on screen is where a paint of its area now puts it.
-        EXPECT_EQ(RedColumns(OnScreen(dialog, dialog.MetaArea())), RedColumns(dialog.MetaArea()->grab().toImage()));
+        EXPECT_EQ(RedColumns(OnScreen(dialog, wintest::MetaArea(dialog))), RedColumns(wintest::MetaArea(dialog)->grab().toImage()));
     }
     EXPECT_EQ(wintest::CurrentFrame(dialog), 4);
     dialog.OnCommand(ID_APP_EXIT);

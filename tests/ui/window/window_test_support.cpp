@@ -2,14 +2,21 @@
 
 #include "playback/playback_graph.h"
 #include "tests/fixtures/camcorder_clip.h"
+#include "ui/controls/hover_button.h"
+#include "ui/controls/nice_slider_ctrl.h"
 #include "ui/window/command_ids.h"
 #include "ui/window/dialog_client.h"
 #include "ui/window/player_dlg.h"
+#include "ui/window/position_timer.h"
+#include "ui/window/transport_buttons.h"
+#include "ui/window/vr_window.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -119,22 +126,77 @@ void TypeFileName(QFileDialog* dialog, const std::string& path)
     QMetaObject::invokeMethod(dialog, "accept");
 }
 
-bool FirstPaintDone(CPlayerDlg& dialog)
+CDialogClient* Client(CPlayerDlg& dialog)
 {
-    for (QWidget* child : dialog.findChildren<QWidget*>()) {
-        if (const auto* client = dynamic_cast<const CDialogClient*>(child)) {
-            return client->Painted();
+    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (auto* client = dynamic_cast<CDialogClient*>(child)) {
+            return client;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool FirstPaintDone(CPlayerDlg& dialog)
+{
+    const CDialogClient* client = Client(dialog);
+    return client != nullptr && client->Painted();
 }
 
 void OpenFromCommandLine(CPlayerDlg& dialog, const std::string& path)
 {
     ASSERT_TRUE(dialog.InitMediaFramework(path.c_str()));
     dialog.show();
-    ASSERT_TRUE(WaitFor([&] { return !dialog.HandOverPending(); }));
+    // The hand-over is posted at the first paint.
+    ASSERT_TRUE(WaitFor([&] { return FirstPaintDone(dialog); }));
     QCoreApplication::sendPostedEvents(&dialog, kOpenCommandLineEvent);
+}
+
+CVRWindow* VideoArea(CPlayerDlg& dialog)
+{
+    return dynamic_cast<CVRWindow*>(dialog.findChild<QWidget*>(QStringLiteral("Video")));
+}
+
+CVRWindow* MetaArea(CPlayerDlg& dialog)
+{
+    return dynamic_cast<CVRWindow*>(dialog.findChild<QWidget*>(QStringLiteral("Metadata")));
+}
+
+CNiceSliderCtrl* Slider(CPlayerDlg& dialog)
+{
+    return dialog.findChild<CNiceSliderCtrl*>(QStringLiteral("Seek"));
+}
+
+CHoverButton* Button(CPlayerDlg& dialog, int id)
+{
+    const TransportButton* entry = FindTransportButton(id);
+    return entry != nullptr ? dialog.findChild<CHoverButton*>(QString::fromUtf8(entry->tooltip)) : nullptr;
+}
+
+QMenuBar* MenuBar(CPlayerDlg& dialog)
+{
+    return dialog.findChild<QMenuBar*>();
+}
+
+QAction* MenuItem(CPlayerDlg& dialog, int id)
+{
+    for (QAction* action : dialog.findChildren<QAction*>()) {
+        if (action->data() == QVariant(id)) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+bool MenuEnabled(CPlayerDlg& dialog, int id)
+{
+    const QAction* action = MenuItem(dialog, id);
+    return action != nullptr && action->isEnabled();
+}
+
+bool TimerRunning(CPlayerDlg& dialog)
+{
+    const auto* timer = dialog.findChild<CPositionTimer*>(QStringLiteral("PositionTimer"));
+    return timer != nullptr && timer->Running();
 }
 
 long long CurrentFrame(CPlayerDlg& dialog)

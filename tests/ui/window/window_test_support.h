@@ -16,8 +16,14 @@
 #include <string>
 #include <vector>
 
+class CDialogClient;
+class CHoverButton;
+class CNiceSliderCtrl;
 class CPlayerDlg;
+class CVRWindow;
+class QAction;
 class QFileDialog;
+class QMenuBar;
 
 namespace wintest {
 
@@ -83,6 +89,20 @@ void StartUp(CPlayerDlg& dialog, const char* commandLineFile = nullptr);
 // Opens path the way the program opens its command-line argument: start-up with the argument, the window
 // shown and painted, the hand-over delivered. Returns once the open has run.
 void OpenFromCommandLine(CPlayerDlg& dialog, const std::string& path);
+
+// The window's parts as a person finds them on the screen: by their names and command ids.
+CDialogClient* Client(CPlayerDlg& dialog);
+CVRWindow* VideoArea(CPlayerDlg& dialog);
+CVRWindow* MetaArea(CPlayerDlg& dialog);
+CNiceSliderCtrl* Slider(CPlayerDlg& dialog);
+// The transport button with this command id (1004 to 1010).
+CHoverButton* Button(CPlayerDlg& dialog, int id);
+QMenuBar* MenuBar(CPlayerDlg& dialog);
+// The menu item with this command id, nullptr when there is none.
+QAction* MenuItem(CPlayerDlg& dialog, int id);
+bool MenuEnabled(CPlayerDlg& dialog, int id);
+// True while the position timer runs.
+bool TimerRunning(CPlayerDlg& dialog);
 
 // The frame the graph is on, -1 when it cannot say.
 long long CurrentFrame(CPlayerDlg& dialog);
