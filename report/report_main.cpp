@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // The date order of a run: the switch when given, else the stored setting repaired as the player repairs it.
 std::int32_t DateOrderFor(const ReportOptions& options)
 {
