@@ -62,7 +62,6 @@ public:
     bool Scanned() const { return m_bScanned; }
     std::uint32_t StreamChunkId() const { return m_nStreamChunkId; }
     std::int64_t MoviListPosition() const { return m_nMoviListPosition; }
-    const std::uint8_t* Header() const { return m_header.data(); }
     int Fd() const { return m_fd.Get(); }
 
 private:

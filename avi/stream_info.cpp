@@ -19,12 +19,17 @@ constexpr std::uint32_t kVAuxSource50Hz = 1u << 21;   // VAUX source pack PC3 bi
 
 bool ReadFirstStreamInfo(const char* path, FirstStreamInfo& out)
 {
-    zv::UniqueFd fd = zv::OpenForSequentialRead(path);
-    if (!fd)
+    const zv::UniqueFd fd = zv::OpenForSequentialRead(path);
+    return fd && ReadFirstStreamInfo(fd.Get(), out);
+}
+
+bool ReadFirstStreamInfo(int fd, FirstStreamInfo& out)
+{
+    if (SeekTo(fd, 0, SEEK_SET) == zv::kSeekFailed)
         return false;
     std::uint8_t bytes[kReadBytes];
     errno = 0;
-    const std::size_t got = ReadBytes(fd.Get(), bytes, sizeof bytes);
+    const std::size_t got = ReadBytes(fd, bytes, sizeof bytes);
     if (got < kStreamHeaderEnd) {
         if (errno == 0)
             errno = ENODATA;

@@ -21,3 +21,5 @@ struct FirstStreamInfo {
 // be opened or read, or holds fewer than the 164 bytes of the stream header (errno ENODATA); a format
 // block cut short only leaves its has-flag false.
 bool ReadFirstStreamInfo(const char* path, FirstStreamInfo& out);
+// The same from a file already open, read from its start (the file position moves).
+bool ReadFirstStreamInfo(int fd, FirstStreamInfo& out);

@@ -257,8 +257,7 @@ void CDVMetadataFilter::AttachOutputType(const GstCaps* type)
     m_outputPending = true;
 }
 
-HRESULT CDVMetadataFilter::Transform(const std::uint8_t* frame, std::size_t length, const std::int64_t* frameNumber,
-                                     std::uint8_t* out, std::size_t outSize)
+DvFrameJob CDVMetadataFilter::TakeFrame(std::uint64_t offset, std::int64_t pts)
 {
     if (m_outputPending) {
         // Downstream asked for another buffer width: the strip is re-made at that stride, its layout kept.
@@ -268,12 +267,23 @@ HRESULT CDVMetadataFilter::Transform(const std::uint8_t* frame, std::size_t leng
         }
         m_outputFormat = m_pendingOutput;
     }
-    const std::uint8_t* pixels = m_strip.Transform(frame, length, frameNumber);
+    DvFrameJob job;
+    job.strip = m_strip.Settings();
+    job.outputWidth = m_outputFormat.width;
+    job.numbered = FrameNumberOf(offset, pts, job.frameNumber);
+    return job;
+}
+
+HRESULT CDVMetadataFilter::Transform(const DvFrameJob& job, const std::uint8_t* frame, std::size_t length,
+                                     std::uint8_t* out, std::size_t outSize)
+{
+    m_painter.Follow(job.strip);
+    const std::uint8_t* pixels = m_painter.Transform(frame, length, job.numbered ? &job.frameNumber : nullptr);
     if (out == nullptr || outSize == 0) {
         return S_OK;
     }
-    const std::size_t outStride = static_cast<std::size_t>(std::max(m_outputFormat.width, 0)) * 4;
-    const QImage* image = m_strip.Image();
+    const std::size_t outStride = static_cast<std::size_t>(std::max(job.outputWidth, 0)) * 4;
+    const QImage* image = m_painter.Image();
     if (pixels == nullptr || image == nullptr) {
         std::memset(out, 0, outSize);   // no strip could be made: show black rather than stale memory
         return S_OK;

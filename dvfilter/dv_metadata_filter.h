@@ -46,6 +46,15 @@ struct DvSourceStream {
     std::uint32_t scale = 0;
 };
 
+// What one frame is painted with: taken under the element's lock, after which the painting needs none,
+// so a caps query on another thread never waits for a strip to be painted, nor changes the one in work.
+struct DvFrameJob {
+    DvStripSettings strip;
+    std::int32_t outputWidth = 0;     // of the agreed output, in pixels
+    bool numbered = false;            // frameNumber is known (else the strip keeps the last one)
+    std::int64_t frameNumber = 0;
+};
+
 class CDVMetadataFilter {
 public:
     CDVMetadataFilter() = default;
@@ -67,11 +76,14 @@ public:
     // whose Transform applies it, like a type attached to an output sample.
     void AttachOutputType(const GstCaps* type);
 
-    // One frame: applies an attached output type, paints the strip for frame bytes [frame, frame+length)
-    // with frameNumber as its media start (nullptr: keep the last one) and copies it to out (outSize bytes,
-    // rows of the agreed output width). Allocates nothing; never fails.
-    HRESULT Transform(const std::uint8_t* frame, std::size_t length, const std::int64_t* frameNumber,
-                      std::uint8_t* out, std::size_t outSize);
+    // One sample's job: applies an attached output type, then takes the settings and the frame number
+    // (FrameNumberOf) the sample is painted with.
+    DvFrameJob TakeFrame(std::uint64_t offset, std::int64_t pts);
+    // Paints the strip for frame bytes [frame, frame+length) with the job's settings and frame number as
+    // its media start, and copies it to out (outSize bytes, rows of the job's output width). Touches
+    // nothing the other calls do. Allocates nothing; never fails.
+    HRESULT Transform(const DvFrameJob& job, const std::uint8_t* frame, std::size_t length, std::uint8_t* out,
+                      std::size_t outSize);
 
     // The frame a sample shows: the demuxer's frame index when it set one, else the frame whose interval
     // holds the time stamp. False when neither is known.
@@ -80,10 +92,9 @@ public:
     bool Is625() const { return m_is625; }
     std::int32_t DateOrder() const { return m_dateOrder; }
     const OutputFormat& AgreedOutput() const { return m_outputFormat; }
-    const CDvMetadataStrip& Strip() const { return m_strip; }
-    // Where the element starts (the application's thread): the strip's font work, kept off the streaming
-    // thread.
-    void PrepareStrip() { m_strip.PrepareGlyphs(); }
+    // Where the element starts (the application's thread): the painting strip's font work, kept off the
+    // streaming thread.
+    void PrepareStrip() { m_painter.PrepareGlyphs(); }
     std::int32_t NominalWidth() const { return m_strip.NominalWidth(); }
     std::int32_t StrideWidth() const { return m_strip.StrideWidth(); }
     std::int32_t Height() const { return m_strip.Height(); }
@@ -92,7 +103,8 @@ private:
     bool HasFormatBlock(const GstStructure* s) const;
     bool Is625Type(const GstStructure* s) const;
 
-    CDvMetadataStrip m_strip;
+    CDvMetadataStrip m_strip;         // the configured strip: what the types are negotiated for
+    CDvMetadataStrip m_painter;       // the strip frames are painted in, on the streaming thread only
     OutputFormat m_outputFormat;
     DvSourceStream m_source;
     bool m_is625 = false;

@@ -200,13 +200,12 @@ GstFlowReturn TransformFrame(GstBaseTransform* trans, GstBuffer* inbuf, GstBuffe
         gst_buffer_unmap(inbuf, &in);
         return GST_FLOW_OK;
     }
+    // The settings under the lock, the painting outside it.
     GST_OBJECT_LOCK(trans);
-    std::int64_t frame = 0;
-    const bool known = f.FrameNumberOf(GST_BUFFER_OFFSET(inbuf),
-                                       GST_BUFFER_PTS_IS_VALID(inbuf) ? static_cast<std::int64_t>(GST_BUFFER_PTS(inbuf)) : -1,
-                                       frame);
-    f.Transform(in.data, in.size, known ? &frame : nullptr, out.data, out.size);
+    const DvFrameJob job = f.TakeFrame(GST_BUFFER_OFFSET(inbuf),
+                                       GST_BUFFER_PTS_IS_VALID(inbuf) ? static_cast<std::int64_t>(GST_BUFFER_PTS(inbuf)) : -1);
     GST_OBJECT_UNLOCK(trans);
+    f.Transform(job, in.data, in.size, out.data, out.size);
     gst_buffer_unmap(outbuf, &out);
     gst_buffer_unmap(inbuf, &in);
     return GST_FLOW_OK;

@@ -34,11 +34,8 @@ struct GstIteratorFree {
 template <typename T>
 using GstPtr = std::unique_ptr<T, GstObjectUnref>;
 using CapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
-using BufferPtr = std::unique_ptr<GstBuffer, GstMiniObjectUnref>;
 using SamplePtr = std::unique_ptr<GstSample, GstMiniObjectUnref>;
 using MessagePtr = std::unique_ptr<GstMessage, GstMiniObjectUnref>;
-using EventPtr = std::unique_ptr<GstEvent, GstMiniObjectUnref>;
-using QueryPtr = std::unique_ptr<GstQuery, GstMiniObjectUnref>;
 using GCharPtr = std::unique_ptr<gchar, GFreeDeleter>;
 using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
 using StructurePtr = std::unique_ptr<GstStructure, GstStructureFree>;
@@ -63,18 +60,6 @@ GstPtr<T> RefObject(T* object)
         gst_object_ref(object);
     }
     return GstPtr<T>(object);
-}
-
-// A second handle on the same object (a new reference).
-template <typename T>
-GstPtr<T> Share(const GstPtr<T>& handle)
-{
-    return RefObject(handle.get());
-}
-
-inline CapsPtr RefCaps(GstCaps* caps)
-{
-    return CapsPtr(caps != nullptr ? gst_caps_ref(caps) : nullptr);
 }
 
 // Calls visit(element) for each element an element iterator yields (taking the iterator over), until

@@ -58,6 +58,23 @@ void CDvMetadataStrip::SetStrideWidth(std::int32_t width)
     }
 }
 
+DvStripSettings CDvMetadataStrip::Settings() const
+{
+    return DvStripSettings{m_nominalWidth, m_height, m_strideWidth, m_dateOrder, m_is625 != 0};
+}
+
+void CDvMetadataStrip::Follow(const DvStripSettings& settings)
+{
+    SetIs625(settings.is625);
+    SetDateOrder(settings.dateOrder);
+    if (settings.nominalWidth != m_nominalWidth || settings.height != m_height) {
+        m_nominalWidth = settings.nominalWidth;
+        m_height = settings.height;
+        ComputeLayout();
+    }
+    SetStrideWidth(settings.strideWidth);
+}
+
 const std::uint8_t* CDvMetadataStrip::Transform(const std::uint8_t* frame, std::size_t length,
                                                 const std::int64_t* mediaStart)
 {

@@ -14,6 +14,16 @@
 #include "dvmeta/overlay_layout.h"
 #include "dvmeta/overlay_surface.h"
 
+// The settings a strip is painted with, as one value: a strip that paints on one thread can follow
+// another that is configured on others.
+struct DvStripSettings {
+    std::int32_t nominalWidth = 0;
+    std::int32_t height = 0;
+    std::int32_t strideWidth = 0;
+    std::int32_t dateOrder = 0;
+    bool is625 = false;
+};
+
 class CDvMetadataStrip {
 public:
     CDvMetadataStrip();   // 700 x 100, date order 1, 525 lines, layout computed once (provisional)
@@ -32,6 +42,9 @@ public:
     // A downstream buffer width: when it differs, the overlay is freed and the next frame re-creates it
     // at this width, keeping the layout of the nominal width.
     void SetStrideWidth(std::int32_t width);
+    DvStripSettings Settings() const;
+    // Takes over another strip's settings; a new size re-makes the overlay at the next frame.
+    void Follow(const DvStripSettings& settings);
 
     // Renders the font's glyph cells for every layout on the calling thread (see
     // COverlaySurface::PrepareGlyphs): for the thread that starts a stream, not the one that paints it.

@@ -6,6 +6,7 @@
 #include <gst/video/video.h>
 
 #include <QImage>
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPainter>
 #include <QWidget>
@@ -107,10 +108,31 @@ void CAppSinkRenderer::Keep(GstSample* sample)
         std::lock_guard<std::mutex> lock(m_mutex);
         m_sample.reset(gst_sample_ref(sample));
     }
-    if (QWidget* window = m_window.load()) {
-        // Streaming thread: the window repaints on its own thread.
-        QMetaObject::invokeMethod(window, "update", Qt::QueuedConnection);
+    RequestRepaint();
+}
+
+QPointer<QWidget> CAppSinkRenderer::Window() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_window;
+}
+
+void CAppSinkRenderer::RequestRepaint() const
+{
+    const QPointer<QWidget> window = Window();
+    QCoreApplication* app = QCoreApplication::instance();
+    if (window.isNull() || app == nullptr) {
+        return;
     }
+    // Only a guarded pointer crosses to the GUI thread: the window may be destroyed before the call runs,
+    // and then the call finds it gone rather than painting a dead widget.
+    QMetaObject::invokeMethod(
+        app, [window] {
+            if (window) {
+                window->update();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 zv::SamplePtr CAppSinkRenderer::LatestSample() const
@@ -159,9 +181,10 @@ HRESULT CAppSinkRenderer::SetVideoPosition(const QRect* source, const QRect* des
         }
     }
     // The picture on screen was painted for the old rectangles: while paused no new frame would ever
-    // replace it, so the window paints the frame it has again, in its new place.
-    if (QWidget* window = m_window.load(); moved && window != nullptr) {
-        QMetaObject::invokeMethod(window, "update", Qt::AutoConnection);
+    // replace it, so the window paints the frame it has again, in its new place. Called on the window's
+    // own thread, where it cannot go away meanwhile.
+    if (const QPointer<QWidget> window = Window(); moved && window) {
+        QMetaObject::invokeMethod(window.data(), "update", Qt::AutoConnection);
     }
     return S_OK;
 }
@@ -222,30 +245,22 @@ HRESULT CAppSinkRenderer::SetAspectRatioMode(std::int32_t mode)
 
 HRESULT CAppSinkRenderer::SetVideoClippingWindow(QWidget* window)
 {
-    m_window.store(window);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_window = window;
     return S_OK;
 }
 
 bool CAppSinkRenderer::CurrentImage(QImage& image) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_sample) {
+    // Copied from a reference of its own: the streaming thread is not kept waiting while the frame is copied.
+    const zv::SamplePtr sample = LatestSample();
+    if (!sample) {
         return false;
     }
-    MappedFrame frame(m_sample.get());
+    MappedFrame frame(sample.get());
     if (frame.Image().isNull()) {
         return false;
     }
     image = frame.Image().copy();
     return true;
-}
-
-std::int64_t CAppSinkRenderer::CurrentTimestamp() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    GstBuffer* buffer = m_sample ? gst_sample_get_buffer(m_sample.get()) : nullptr;
-    if (buffer == nullptr || !GST_BUFFER_PTS_IS_VALID(buffer)) {
-        return -1;
-    }
-    return static_cast<std::int64_t>(GST_BUFFER_PTS(buffer));
 }

@@ -8,9 +8,10 @@
 
 #include <gst/app/gstappsink.h>
 
+#include <QPointer>
 #include <QRect>
+#include <QWidget>
 
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -33,19 +34,21 @@ public:
     // A deep copy of the frame the renderer shows now (Format_RGB32 at its native size); false before
     // the first frame.
     bool CurrentImage(QImage& image) const;
-    // Presentation time (ns) of that frame, -1 when none.
-    std::int64_t CurrentTimestamp() const;
 
 private:
     static GstFlowReturn OnPreroll(GstAppSink* sink, gpointer self);
     static GstFlowReturn OnSample(GstAppSink* sink, gpointer self);
     void Keep(GstSample* sample);
     zv::SamplePtr LatestSample() const;   // a reference of its own, or null before the first frame
+    QPointer<QWidget> Window() const;
+    // From a streaming thread: asks the window, if it still exists, to paint again, on the GUI thread.
+    void RequestRepaint() const;
 
     zv::GstPtr<GstElement> m_sink;
-    mutable std::mutex m_mutex;          // guards m_sample: written by streaming threads, read by the window
+    // Guards what follows: the sample is written by streaming threads, the rest read by them.
+    mutable std::mutex m_mutex;
     zv::SamplePtr m_sample;
-    std::atomic<QWidget*> m_window{nullptr};
+    QPointer<QWidget> m_window;          // empties itself when the window is destroyed
     QRect m_source;
     QRect m_destination;
     std::int32_t m_aspectMode = VMR_ARMODE_NONE;

@@ -20,7 +20,9 @@ zv::GstPtr<GstElement> CGstElementFactory::Make(const char* factoryName)
                      factoryName != nullptr ? factoryName : "(none)");
         return {};
     }
-    RegisterDvMetadataFilter();
+    // The program's own element joins GStreamer's registry once, before the first element is made.
+    static const bool registered = RegisterDvMetadataFilter();
+    static_cast<void>(registered);
     return zv::AdoptObject(gst_element_factory_make(factoryName, nullptr));
 }
 

@@ -4,12 +4,27 @@
 
 CFrameTimingProbe::~CFrameTimingProbe()
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
     if (m_pad && m_probeId != 0) {
         gst_pad_remove_probe(m_pad.get(), m_probeId);
     }
 }
 
 void CFrameTimingProbe::Attach(GstPad* pad, std::uint32_t rate, std::uint32_t scale)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    AttachLocked(pad, rate, scale);
+}
+
+void CFrameTimingProbe::MoveTo(GstPad* pad)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    AttachLocked(pad, m_rate, m_scale);
+}
+
+// The probe's callback takes the same lock only after the pad has let go of its own, so removing the
+// probe here, under this lock, cannot wait on a callback that waits for us.
+void CFrameTimingProbe::AttachLocked(GstPad* pad, std::uint32_t rate, std::uint32_t scale)
 {
     if (m_pad && m_probeId != 0) {
         gst_pad_remove_probe(m_pad.get(), m_probeId);
@@ -30,12 +45,19 @@ GstPadProbeReturn CFrameTimingProbe::OnBuffer(GstPad* /*pad*/, GstPadProbeInfo* 
     if (buffer == nullptr || !GST_BUFFER_PTS_IS_VALID(buffer)) {
         return GST_PAD_PROBE_OK;
     }
-    const std::int64_t frame = FrameOfTimestamp(static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)), probe->m_rate, probe->m_scale);
+    std::uint32_t rate = 0;
+    std::uint32_t scale = 0;
+    {
+        std::lock_guard<std::mutex> lock(probe->m_mutex);
+        rate = probe->m_rate;
+        scale = probe->m_scale;
+    }
+    const std::int64_t frame = FrameOfTimestamp(static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)), rate, scale);
     if (frame < 0) {
         return GST_PAD_PROBE_OK;
     }
     const GstClockTime end = gst_util_uint64_scale(static_cast<guint64>(frame) + 1,
-                                                   static_cast<guint64>(probe->m_scale) * GST_SECOND, probe->m_rate);
+                                                   static_cast<guint64>(scale) * GST_SECOND, rate);
     const GstClockTime duration = end > GST_BUFFER_PTS(buffer) ? end - GST_BUFFER_PTS(buffer) : 0;
     if (GST_BUFFER_DURATION(buffer) == duration) {
         return GST_PAD_PROBE_OK;

@@ -8,6 +8,7 @@
 #include "dvfilter/gst_handles.h"
 
 #include <cstdint>
+#include <mutex>
 
 class CFrameTimingProbe {
 public:
@@ -18,12 +19,16 @@ public:
 
     // rate / scale: the stream's frame rate. Attaching again moves the probe to the new pad.
     void Attach(GstPad* pad, std::uint32_t rate, std::uint32_t scale);
-    // The same probe on a pad that replaced the first one (the splitter remade it after a stop).
-    void MoveTo(GstPad* pad) { Attach(pad, m_rate, m_scale); }
+    // The same probe on a pad that replaced the first one (the splitter remade it after a stop). Called on
+    // the splitter's streaming thread while buffers may be passing the probe.
+    void MoveTo(GstPad* pad);
 
 private:
     static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+    void AttachLocked(GstPad* pad, std::uint32_t rate, std::uint32_t scale);
 
+    // Guards every member: the build and the relinking move the probe while streaming threads read the rate.
+    std::mutex m_mutex;
     zv::GstPtr<GstPad> m_pad;
     gulong m_probeId = 0;
     std::uint32_t m_rate = 0;

@@ -18,9 +18,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QObject;
 class QWidget;
+struct FirstStreamInfo;
+struct GraphBuild;
 
 inline constexpr std::int32_t State_Stopped = 0;
 inline constexpr std::int32_t State_Paused = 1;
@@ -44,7 +47,7 @@ public:
     HRESULT AddVideoRenderer(std::int32_t kind, zv::GstPtr<GstElement>& renderer);
     HRESULT SetWindowlessVMR9(GstElement* renderer, QWidget* clippingWindow, std::unique_ptr<IWindowlessControl>& control);
     HRESULT SetWindowlessVMR7(GstElement* renderer, QWidget* clippingWindow, std::unique_ptr<IWindowlessControl>& control);
-    HRESULT GetFrameDuration(const char* path, std::int64_t& duration);
+    static HRESULT GetFrameDuration(const FirstStreamInfo& info, std::int64_t& duration);
 
     // --- control and positioning ---
     HRESULT GetNativeVideoSize(std::int32_t* width, std::int32_t* height);
@@ -75,6 +78,17 @@ public:
     // or what GStreamer said (an error on the bus); empty when there is nothing to add.
     const std::string& ErrorDetail() const { return m_errorDetail; }
 
+    // The renderer control of the picture, and of the strip: the built-in renderer's, else the overlay's;
+    // nullptr before a successful build. A graph with a picture control is one the player can use.
+    IWindowlessControl* VideoControl() const { return m_pVideoWC9 ? m_pVideoWC9.get() : m_pVideoWC7.get(); }
+    IWindowlessControl* MetaControl() const { return m_pMetaWC9 ? m_pMetaWC9.get() : m_pMetaWC7.get(); }
+    // The control of the renderer that draws in window (the video or the metadata area), or nullptr.
+    IWindowlessControl* ControlFor(const QWidget* window) const;
+    // The pipeline (null before the build): as a bin of the graph's elements, and as the element that
+    // takes the state changes, position queries and seeks.
+    GstPipeline* Graph() const { return m_pGraph.get(); }
+    GstElement* Control() const { return m_pGraph ? GST_ELEMENT(m_pGraph.get()) : nullptr; }
+
     // Set by the creator before building.
     QWidget* m_hwndVideo = nullptr;
     QWidget* m_hwndMeta = nullptr;
@@ -83,10 +97,7 @@ public:
     std::unique_ptr<IWindowlessControl> m_pVideoWC7;
     std::unique_ptr<IWindowlessControl> m_pMetaWC9;
     std::unique_ptr<IWindowlessControl> m_pMetaWC7;
-    zv::GstPtr<GstPipeline> m_pGraph;
-    zv::GstPtr<GstElement> m_pControl;     // the pipeline, for state changes
-    zv::GstPtr<GstBus> m_pEvent;           // its bus, for graph events
-    zv::GstPtr<GstElement> m_pSeeking;     // the pipeline, for position and duration
+    zv::GstPtr<GstBus> m_pEvent;           // the pipeline's bus, for graph events
     zv::GstPtr<GstElement> m_pVideoRenderer;
     zv::GstPtr<GstElement> m_pMetaRenderer;
     std::int32_t m_nRenderer = 0;
@@ -98,6 +109,23 @@ public:
     char m_szError[128] = {};
 
 private:
+    // The build, one step per stage (playback_graph_build.cpp, the picture's branch in
+    // graph_build_picture.cpp); each step names its own failure.
+    using BuildStep = HRESULT(GraphBuild& build);
+    BuildStep CreateFramework, AddPictureRenderer, AddFileReader, TakeFrameDuration;   // framework, renderer, file
+    BuildStep AddSplitter, AddTee, ReadStreamType;                                     // source and splitter
+    BuildStep AddDecoder, RouteFramesToDecoder, ConnectDecoderToRenderer;              // the picture
+    BuildStep RouteThroughDvSplitter;   // type-1 file, or type-2 without a sound stream
+    BuildStep RequireFrameRate, AddMetadataFilter, AddStripRenderer;                   // the strip
+    BuildStep KeepPictureShapes, TakeNotifyAndStop, StartDataFlow;                     // finishing
+    HRESULT RenderSeparateSound(GraphBuild& build, GstPad* soundPin);   // type-2 file: its own sound stream
+    // Pieces of those steps.
+    HRESULT WaitForDvSplitterPads(GstElement* dvSplitter);
+    void TimeDvSplitterPictures(GstElement* dvSplitter);
+    void KeepUnlinkedRendererFromPreroll();
+    void WatchRelinking(GraphBuild& build);
+    void HoldOrRestartFrames(const GraphBuild& build);
+
     HRESULT Fail(HRESULT hr, const char* message);
     // An element from the factory; when it cannot be made, the detail names it and its package.
     zv::GstPtr<GstElement> MakeElement(const char* factory);
@@ -106,6 +134,10 @@ private:
                        const char* createMessage, const char* addMessage);
     HRESULT LinkThroughConverter(GstPad* outputPin, GstPad* inputPin);
     HRESULT RenderAudio(GstPad* outputPin);
+    // The elements inside a renderer of each kind, first to last; empty when one cannot be made.
+    std::vector<zv::GstPtr<GstElement>> OverlayChain();
+    std::vector<zv::GstPtr<GstElement>> BuiltInChain();
+    HRESULT AddCapsSetter(const char* caps, GstElement* destination, zv::GstPtr<GstElement>& adapter);
     HRESULT HoldFirstFrame(GstElement* tee, const char* path, bool& carriesSound);
     HRESULT ConnectFramesToDecoder(GstElement* tee, GstElement* decoder, bool systemStream);
     HRESULT GetPositions(std::int64_t* current, std::int64_t* stop);
@@ -118,6 +150,7 @@ private:
     void ReleaseGates();
     GstElement* SeekTarget() const;
 
+    zv::GstPtr<GstPipeline> m_pGraph;   // the one owner of the pipeline
     CGraphEvents m_events;
     CPadGate m_splitterGate;
     CPadGate m_dvSplitterGate;

@@ -32,7 +32,7 @@ CPlaybackGraph::~CPlaybackGraph()
         // message the state changes below post.
         gst_bus_set_flushing(m_pEvent.get(), TRUE);
     }
-    if (m_pControl) {
+    if (m_pGraph) {
         Stop();
     }
     m_pVideoWC9.reset();
@@ -41,10 +41,8 @@ CPlaybackGraph::~CPlaybackGraph()
     m_pMetaWC7.reset();
     m_pVideoRenderer.reset();
     m_pMetaRenderer.reset();
-    m_pControl.reset();
     m_events.Detach();
     m_pEvent.reset();
-    m_pSeeking.reset();
     if (m_pGraph) {
         // GStreamer disposes of a pipeline only from the null state.
         gst_element_set_state(GST_ELEMENT(m_pGraph.get()), GST_STATE_NULL);
@@ -67,18 +65,18 @@ std::string ResultDetailText(HRESULT hr, const std::string& gstreamerMessage)
 
 HRESULT CPlaybackGraph::GetPositions(std::int64_t* current, std::int64_t* stop)
 {
-    if (!m_pSeeking) {
+    if (!m_pGraph) {
         return E_POINTER;
     }
     gint64 value = 0;
     if (current != nullptr) {
-        if (!gst_element_query_position(m_pSeeking.get(), GST_FORMAT_TIME, &value) || value < 0) {
+        if (!gst_element_query_position(Control(), GST_FORMAT_TIME, &value) || value < 0) {
             return E_FAIL;
         }
         *current = value / kNsPer100ns;
     }
     if (stop != nullptr) {
-        if (!gst_element_query_duration(m_pSeeking.get(), GST_FORMAT_TIME, &value) || value < 0) {
+        if (!gst_element_query_duration(Control(), GST_FORMAT_TIME, &value) || value < 0) {
             return E_FAIL;
         }
         *stop = value / kNsPer100ns;
@@ -88,7 +86,7 @@ HRESULT CPlaybackGraph::GetPositions(std::int64_t* current, std::int64_t* stop)
 
 bool CPlaybackGraph::WaitForPreroll(std::int32_t timeoutMs)
 {
-    const GstStateChangeReturn r = gst_element_get_state(m_pControl.get(), nullptr, nullptr,
+    const GstStateChangeReturn r = gst_element_get_state(Control(), nullptr, nullptr,
                                                          static_cast<GstClockTime>(timeoutMs) * GST_MSECOND);
     return r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL;
 }
@@ -98,7 +96,7 @@ bool CPlaybackGraph::WaitForPreroll(std::int32_t timeoutMs)
 HRESULT CPlaybackGraph::SetPositions(std::int64_t position)
 {
     GstElement* target = SeekTarget();
-    if (target == nullptr || !m_pControl) {
+    if (target == nullptr || !m_pGraph) {
         return E_POINTER;
     }
     // Nanoseconds must fit 64 bits: a position beyond that lies past any stream's end anyway.
@@ -113,7 +111,7 @@ HRESULT CPlaybackGraph::SetPositions(std::int64_t position)
         return E_FAIL;
     }
     GstState state = GST_STATE_NULL;
-    gst_element_get_state(m_pControl.get(), &state, nullptr, 0);
+    gst_element_get_state(Control(), &state, nullptr, 0);
     if (state >= GST_STATE_PAUSED && m_seekWatch.FramesSinceFlush() == 0) {
         return E_FAIL;
     }
@@ -135,24 +133,14 @@ HRESULT CPlaybackGraph::SeekOrStay(std::int64_t position)
 
 HRESULT CPlaybackGraph::GetNativeVideoSize(std::int32_t* width, std::int32_t* height)
 {
-    if (m_pVideoWC9) {
-        return m_pVideoWC9->GetNativeVideoSize(width, height);
-    }
-    if (m_pVideoWC7) {
-        return m_pVideoWC7->GetNativeVideoSize(width, height);
-    }
-    return E_FAIL;
+    IWindowlessControl* video = VideoControl();
+    return video != nullptr ? video->GetNativeVideoSize(width, height) : E_FAIL;
 }
 
 HRESULT CPlaybackGraph::GetVideoAspectRatio(std::int32_t* arWidth, std::int32_t* arHeight)
 {
-    if (m_pVideoWC9) {
-        return m_pVideoWC9->GetVideoAspectRatio(arWidth, arHeight);
-    }
-    if (m_pVideoWC7) {
-        return m_pVideoWC7->GetVideoAspectRatio(arWidth, arHeight);
-    }
-    return E_FAIL;
+    IWindowlessControl* video = VideoControl();
+    return video != nullptr ? video->GetVideoAspectRatio(arWidth, arHeight) : E_FAIL;
 }
 
 HRESULT CPlaybackGraph::GetCurrentFrame(std::int64_t* frame)
@@ -186,7 +174,7 @@ HRESULT CPlaybackGraph::GetFrameCount(std::int64_t* count)
 
 HRESULT CPlaybackGraph::Run()
 {
-    if (!m_pControl) {
+    if (!m_pGraph) {
         return E_POINTER;
     }
     std::int64_t current = 0;
@@ -195,7 +183,7 @@ HRESULT CPlaybackGraph::Run()
     if (current + m_rtFrame >= m_rtStop) {
         return E_FAIL;   // already on the last frame: nothing to play
     }
-    if (gst_element_set_state(m_pControl.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    if (gst_element_set_state(Control(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         return Fail(E_FAIL, "Could not run filter graph");
     }
     return S_OK;
@@ -203,10 +191,10 @@ HRESULT CPlaybackGraph::Run()
 
 HRESULT CPlaybackGraph::Pause()
 {
-    if (!m_pControl) {
+    if (!m_pGraph) {
         return E_POINTER;
     }
-    if (gst_element_set_state(m_pControl.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+    if (gst_element_set_state(Control(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         return Fail(E_FAIL, "Could not pause filter graph");
     }
     std::int32_t state = State_Stopped;
@@ -229,11 +217,11 @@ HRESULT CPlaybackGraph::Pause()
 
 HRESULT CPlaybackGraph::Stop()
 {
-    if (!m_pControl) {
+    if (!m_pGraph) {
         return E_POINTER;
     }
     ReleaseGates();
-    if (gst_element_set_state(m_pControl.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
+    if (gst_element_set_state(Control(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
         return Fail(E_FAIL, "Could not stop filter graph");
     }
     return S_OK;
@@ -241,12 +229,12 @@ HRESULT CPlaybackGraph::Stop()
 
 HRESULT CPlaybackGraph::GetState(std::int32_t timeoutMs, std::int32_t* state)
 {
-    if (!m_pControl) {
+    if (!m_pGraph) {
         return E_POINTER;
     }
     GstState current = GST_STATE_NULL;
     GstState pending = GST_STATE_VOID_PENDING;
-    const GstStateChangeReturn r = gst_element_get_state(m_pControl.get(), &current, &pending,
+    const GstStateChangeReturn r = gst_element_get_state(Control(), &current, &pending,
                                                          static_cast<GstClockTime>(timeoutMs < 0 ? 0 : timeoutMs) * GST_MSECOND);
     if (state != nullptr) {
         // While a change is under way the state reported is the one being reached.

@@ -18,8 +18,6 @@ GstPadProbeReturn CSinkWatch::OnData(GstPad* /*pad*/, GstPadProbeInfo* info, gpo
 {
     auto* watch = static_cast<CSinkWatch*>(self);
     if ((info->type & GST_PAD_PROBE_TYPE_BUFFER) != 0) {
-        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-        watch->m_lastPts.store(GST_BUFFER_PTS_IS_VALID(buffer) ? static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)) : -1);
         watch->m_framesSinceFlush.fetch_add(1);
     } else if (GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info); event != nullptr && GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
         watch->m_framesSinceFlush.store(0);

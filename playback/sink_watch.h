@@ -1,6 +1,5 @@
 #pragma once
-// Watches the pictures reaching a renderer: how many arrived since the last flush and the time stamp of
-// the latest. A seek flushes, so "none since the flush" after the pipeline has prerolled again means the
+// Watches the pictures reaching a renderer: how many arrived since the last flush. A seek flushes, so "none since the flush" after the pipeline has prerolled again means the
 // seek showed no new frame (it ran past the end of the data).
 
 #include "dvfilter/gst_handles.h"
@@ -17,7 +16,6 @@ public:
 
     void Attach(GstPad* pad);
     std::uint64_t FramesSinceFlush() const { return m_framesSinceFlush.load(); }
-    std::int64_t LastTimestamp() const { return m_lastPts.load(); }   // ns, -1 when none
 
 private:
     static GstPadProbeReturn OnData(GstPad* pad, GstPadProbeInfo* info, gpointer self);
@@ -25,5 +23,4 @@ private:
     zv::GstPtr<GstPad> m_pad;
     gulong m_probeId = 0;
     std::atomic<std::uint64_t> m_framesSinceFlush{0};
-    std::atomic<std::int64_t> m_lastPts{-1};
 };

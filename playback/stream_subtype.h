@@ -7,5 +7,5 @@
 
 #include <cstdint>
 
-// 0 when the file cannot be read that far.
-std::uint32_t FirstStreamSubtype(const char* path, const FirstStreamInfo& info);
+// From the open file fd; 0 when the file cannot be read that far.
+std::uint32_t FirstStreamSubtype(int fd, const FirstStreamInfo& info);

@@ -5,14 +5,13 @@
 
 #include <QGuiApplication>
 
+#include "app/version.h"
 #include "report/report_commands.h"
 #include "report/report_options.h"
 #include "report/snapshot_command.h"
 #include "settings/player_settings.h"
 
 namespace {
-
-constexpr const char* kVersionText = "Zenk Vuvaz 1.4.0";
 
 // The date order of a run: the switch when given, else the stored setting repaired as the player repairs it.
 std::int32_t DateOrderFor(const ReportOptions& options)
@@ -54,7 +53,7 @@ int RunReport(int argc, char** argv)
         std::fputs(ReportUsageText(), stdout);
         return 0;
     case ReportCommand::Version:
-        std::printf("%s\n", kVersionText);
+        std::printf("Zenk Vuvaz %s\n", zv::kVersion);
         return 0;
     case ReportCommand::Check:
         return RunCheckCommand(options, stdout, stderr);

@@ -112,8 +112,8 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
         return 1;
     }
 
-    auto* video = dynamic_cast<CAppSinkRenderer*>(graph.m_pVideoWC9.get());
-    auto* strip = dynamic_cast<CAppSinkRenderer*>(graph.m_pMetaWC9.get());
+    auto* video = dynamic_cast<CAppSinkRenderer*>(graph.VideoControl());
+    auto* strip = dynamic_cast<CAppSinkRenderer*>(graph.MetaControl());
     QImage picture;
     QImage stripImage;
     if (video == nullptr || !video->CurrentImage(picture)) {

@@ -1,5 +1,6 @@
 #include "ui/dialogs/about_dlg.h"
 
+#include "app/version.h"
 #include "ui/dialogs/dialog_template.h"
 #include "ui/dialogs/link_label.h"
 #include "ui/dialogs/product_links.h"
@@ -39,7 +40,7 @@ CAboutDlg::CAboutDlg(QWidget* parent, IUrlOpener* opener)
     icon->resize(icon->size().expandedTo(QSize(kIconPixels, kIconPixels)));
 
     t.Static(QStringLiteral("Zenk Vuvaz"), 46, 10, 119, 8);
-    t.Static(QStringLiteral("Version 1.4.0"), 46, 21, 129, 8);
+    t.Static(QStringLiteral("Version ") + QString::fromLatin1(zv::kVersion), 46, 21, 129, 8);
     t.Static(QStringLiteral("Copyright (C) Zenk. All rights reserved."), 46, 32, 119, 8);
     t.Static(QStringLiteral("Free to use, at home and at work."), 46, 44, 149, 10);
     t.Group(QString(), 7, 57, 231, 155);

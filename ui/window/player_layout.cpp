@@ -84,13 +84,9 @@ void CPlayerDlg::LayoutControls()
     PumpPaintMessages();
 
     // The renderers are told their new rectangles only after the controls have repainted.
-    if (m_pPlayback && (m_pPlayback->m_pVideoWC9 || m_pPlayback->m_pVideoWC7)) {
-        IWindowlessControl* video =
-            m_pPlayback->m_pVideoWC9 ? m_pPlayback->m_pVideoWC9.get() : m_pPlayback->m_pVideoWC7.get();
-        PositionRenderer(video, QRect(0, 0, W, ym));
-        IWindowlessControl* meta =
-            m_pPlayback->m_pMetaWC9 ? m_pPlayback->m_pMetaWC9.get() : m_pPlayback->m_pMetaWC7.get();
-        PositionRenderer(meta, QRect(0, 0, W, mh));
+    if (m_pPlayback && m_pPlayback->VideoControl() != nullptr) {
+        PositionRenderer(m_pPlayback->VideoControl(), QRect(0, 0, W, ym));
+        PositionRenderer(m_pPlayback->MetaControl(), QRect(0, 0, W, mh));
     }
 }
 

@@ -10,7 +10,7 @@
 
 bool CPlayerDlg::UsableGraph() const
 {
-    return m_pPlayback && (m_pPlayback->m_pVideoWC9 || m_pPlayback->m_pVideoWC7);
+    return m_pPlayback && m_pPlayback->VideoControl() != nullptr;
 }
 
 void CPlayerDlg::OnPlay()

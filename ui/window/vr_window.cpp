@@ -15,13 +15,8 @@ CVRWindow::CVRWindow(QWidget* parent) : QWidget(parent)
 void CVRWindow::SetPlayback(CPlaybackGraph* playback)
 {
     m_pPlayback = playback;
-    bool overlay = false;
-    if (playback != nullptr) {
-        const bool isVideo = playback->m_hwndVideo == this;
-        const bool isMeta = playback->m_hwndMeta == this;
-        overlay = (isVideo && !playback->m_pVideoWC9 && playback->m_pVideoWC7)
-                  || (isMeta && !playback->m_pMetaWC9 && playback->m_pMetaWC7);
-    }
+    // Kind 1 gives both areas the overlay, every other kind the built-in renderer.
+    const bool overlay = OwnControl() != nullptr && playback->m_nRenderer == 1;
     m_bOverlay = overlay;
     // The overlay sink owns the native window's pixels; Qt's backing store must not be flushed over them.
     setAttribute(Qt::WA_PaintOnScreen, overlay);
@@ -29,16 +24,7 @@ void CVRWindow::SetPlayback(CPlaybackGraph* playback)
 
 IWindowlessControl* CVRWindow::OwnControl() const
 {
-    if (m_pPlayback == nullptr) {
-        return nullptr;
-    }
-    if (m_pPlayback->m_hwndVideo == this) {
-        return m_pPlayback->m_pVideoWC9 ? m_pPlayback->m_pVideoWC9.get() : m_pPlayback->m_pVideoWC7.get();
-    }
-    if (m_pPlayback->m_hwndMeta == this) {
-        return m_pPlayback->m_pMetaWC9 ? m_pPlayback->m_pMetaWC9.get() : m_pPlayback->m_pMetaWC7.get();
-    }
-    return nullptr;
+    return m_pPlayback != nullptr ? m_pPlayback->ControlFor(this) : nullptr;
 }
 
 QPaintEngine* CVRWindow::paintEngine() const
