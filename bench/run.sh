@@ -12,3 +12,5 @@ fi
 if [ -x "$build/bench/snapshot_bench" ]; then
   "$build/bench/snapshot_bench"
 fi
+# The exports (split into scenes, subtitles) against cp, in a scratch folder of their own.
+"$(dirname "$0")/export_bench.sh" "$build" "$dir"

@@ -7,15 +7,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dvmeta/dv_pack_layout.h"
 #include "tests/fixtures/avi_walk.h"
-#include "tests/fixtures/camcorder_clip.h"
-#include "tests/support/run_process.h"
+#include "tests/report/cli_test_support.h"
 
 namespace {
 
@@ -23,26 +21,10 @@ using fixture::AviIndex;
 using fixture::AviLayout;
 using fixture::DvSystem;
 
-ProcessResult Zv(std::vector<std::string> args)
-{
-    args.insert(args.begin(), std::string(ZV_BUILD_DIR) + "/zenk-vuvaz");
-    return RunProcess(args);
-}
+using cli_test::Lines;
+using cli_test::Slurp;
 
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
+ProcessResult Zv(std::vector<std::string> args) { return cli_test::RunZenkVuvaz(std::move(args)); }
 
 // A --metadata row without its frame number and frame counter, the two fields that restart in a scene's file.
 std::string Fields2To12(const std::string& row)
@@ -57,16 +39,8 @@ std::vector<std::string> ListFolder(const std::string& dir)
     return Lines(r.out);
 }
 
-class ExportCli : public ::testing::Test {
+class ExportCli : public cli_test::ScratchSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        char pattern[] = "/tmp/zv-export-XXXXXX";
-        s_dir = mkdtemp(pattern);
-        setenv("XDG_CONFIG_HOME", (s_dir + "/config").c_str(), 1);
-    }
-    static void TearDownTestSuite() { std::system(("rm -rf '" + s_dir + "'").c_str()); }
-
     static fixture::ClipOptions ThreeScenes(DvSystem system, AviLayout layout, AviIndex index)
     {
         fixture::ClipOptions o;
@@ -76,16 +50,7 @@ protected:
         o.scenes = {{{2003, 12, 24, 23, 59, 58}, 30}, {{2004, 1, 2, 8, 15, 0}, 20}, {{1999, 12, 31, 23, 59, 59}, 12}};
         return o;
     }
-    static std::string Write(const std::string& name, const fixture::ClipOptions& options)
-    {
-        const std::string path = s_dir + "/" + name;
-        std::string error;
-        EXPECT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
-        return path;
-    }
-    static std::string s_dir;
 };
-std::string ExportCli::s_dir;
 
 struct Shape {
     DvSystem system;
