@@ -71,7 +71,13 @@ bool CSceneAviWriter::Begin(const SceneTotals& totals)
     m_capacity = m_openDml ? SuperIndexCapacity(totals) : 0;
     m_video.format = &m_format.video;
     m_audio.format = &m_format.audio;
-    m_legacy.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(ChunkCount(totals), 1u << 20)));
+    // The index entries of one form are all the writer keeps; room for them is made before the first chunk.
+    constexpr std::uint64_t kMostReserved = 1u << 20;
+    m_legacy.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(ChunkCount(totals), kMostReserved)));
+    if (m_openDml) {
+        m_video.form.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(totals.frames, kMostReserved)));
+        m_audio.form.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(totals.audioChunks, kMostReserved)));
+    }
 
     m_riff = BeginList("RIFF", "AVI ");
     const std::int64_t hdrl = BeginList("LIST", "hdrl");
