@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/fixtures/camcorder_clip.h"
@@ -36,6 +37,17 @@ inline std::vector<std::string> Lines(const std::string& text)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+inline fixture::ClipOptions Clip(fixture::DvSystem system, fixture::AviLayout layout, fixture::AviIndex index,
+                                 std::vector<fixture::Scene> scenes)
+{
+    fixture::ClipOptions o;
+    o.system = system;
+    o.layout = layout;
+    o.index = index;
+    o.scenes = std::move(scenes);
+    return o;
 }
 
 class ScratchSuite : public ::testing::Test {

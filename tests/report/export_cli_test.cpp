@@ -43,12 +43,8 @@ class ExportCli : public cli_test::ScratchSuite {
 protected:
     static fixture::ClipOptions ThreeScenes(DvSystem system, AviLayout layout, AviIndex index)
     {
-        fixture::ClipOptions o;
-        o.system = system;
-        o.layout = layout;
-        o.index = index;
-        o.scenes = {{{2003, 12, 24, 23, 59, 58}, 30}, {{2004, 1, 2, 8, 15, 0}, 20}, {{1999, 12, 31, 23, 59, 59}, 12}};
-        return o;
+        return cli_test::Clip(system, layout, index,
+                              {{{2003, 12, 24, 23, 59, 58}, 30}, {{2004, 1, 2, 8, 15, 0}, 20}, {{1999, 12, 31, 23, 59, 59}, 12}});
     }
 };
 

@@ -33,15 +33,9 @@ using fixture::DvSystem;
 
 class ReportCli : public cli_test::ScratchSuite {
 protected:
-
     static fixture::ClipOptions TwoScenes(DvSystem system, AviLayout layout, AviIndex index)
     {
-        fixture::ClipOptions o;
-        o.system = system;
-        o.layout = layout;
-        o.index = index;
-        o.scenes = {{{2003, 12, 24, 23, 59, 58}, 60}, {{2004, 1, 2, 8, 15, 0}, 40}};
-        return o;
+        return cli_test::Clip(system, layout, index, {{{2003, 12, 24, 23, 59, 58}, 60}, {{2004, 1, 2, 8, 15, 0}, 40}});
     }
     static std::vector<std::string> Lines(const std::string& text) { return cli_test::Lines(text); }
     static std::vector<std::string> Fields(const std::string& line)
