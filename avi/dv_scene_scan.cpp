@@ -24,20 +24,9 @@ static_assert(kPackOffsets[kSubcodeVauxPackCount - 1] + kPackSize <= kScanBytes)
 
 }  // namespace
 
-// The first recording date and time packs of DIF sequence 0, subcode before VAUX; nullptr when absent.
 void CDvAviReader::FindScenePacks(const std::uint8_t*& datePack, const std::uint8_t*& timePack) const
 {
-    datePack = nullptr;
-    timePack = nullptr;
-    for (std::size_t i = 0; i < kSubcodeVauxPackCount; ++i) {
-        const std::uint8_t* pack = m_frame.data() + kPackOffsets[i];
-        if (datePack == nullptr && pack[0] == kPackRecDate)
-            datePack = pack;
-        else if (timePack == nullptr && pack[0] == kPackRecTime)
-            timePack = pack;
-        if (datePack != nullptr && timePack != nullptr)
-            break;
-    }
+    zv::FindRecordingPacks(m_frame.data(), datePack, timePack);
 }
 
 bool CDvAviReader::IsSceneBreak(const std::uint8_t* datePack, const std::uint8_t* timePack)

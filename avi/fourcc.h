@@ -32,6 +32,24 @@ inline std::uint64_t LoadLe64(const std::uint8_t* p)
     return static_cast<std::uint64_t>(LoadLe32(p)) | static_cast<std::uint64_t>(LoadLe32(p + 4)) << 32;
 }
 
+inline void StoreLe16(std::uint8_t* p, std::uint16_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+inline void StoreLe32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+inline void StoreLe64(std::uint8_t* p, std::uint64_t v)
+{
+    StoreLe32(p, static_cast<std::uint32_t>(v));
+    StoreLe32(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
 // True when the four bytes at p spell code exactly (case-sensitive).
 inline bool HasFourCC(const std::uint8_t* p, const char (&code)[5])
 {

@@ -1,5 +1,7 @@
 #include "avi/recording_time.h"
 
+#include "dvmeta/dv_pack_layout.h"
+
 namespace zv {
 
 namespace {
@@ -17,6 +19,21 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
 }
 
 }  // namespace
+
+void FindRecordingPacks(const std::uint8_t* sequence, const std::uint8_t*& datePack, const std::uint8_t*& timePack)
+{
+    datePack = nullptr;
+    timePack = nullptr;
+    for (std::size_t i = 0; i < kSubcodeVauxPackCount; ++i) {
+        const std::uint8_t* pack = sequence + kPackOffsets[i];
+        if (datePack == nullptr && pack[0] == kPackRecDate)
+            datePack = pack;
+        else if (timePack == nullptr && pack[0] == kPackRecTime)
+            timePack = pack;
+        if (datePack != nullptr && timePack != nullptr)
+            break;
+    }
+}
 
 std::int64_t DaysFromCivil(std::int64_t year, int month, int day)
 {

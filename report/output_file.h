@@ -6,11 +6,9 @@
 #include <cstddef>
 #include <string>
 
-namespace zv {
+#include "export/temporary_output.h"   // OutputIsInput
 
-// True when `output` names the file `input` already is (the same device and inode), whatever symbolic or
-// hard links lead there. False when either cannot be looked up: a missing output is a new file.
-bool OutputIsInput(const char* input, const char* output);
+namespace zv {
 
 // Writes `size` bytes to `path` through a temporary file in the same folder (created exclusively, with the
 // permissions a new file gets), fsync, then rename over `path`. On failure returns false with errno set,

@@ -17,6 +17,7 @@ public:
     CDvAviReader& Reader() { return m_reader; }
     std::int64_t FrameCount() const { return static_cast<std::int64_t>(m_reader.FrameOffsets().size()); }
     bool Is625() const { return m_stream.is625; }
+    const FirstStreamInfo& Stream() const { return m_stream; }
 
     // Reads frame `frame`'s whole chunk, its length from the chunk header in front of the data, into a buffer
     // reused from frame to frame. False after writing the reason to `err`.

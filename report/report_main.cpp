@@ -61,6 +61,10 @@ int RunReport(int argc, char** argv)
         return RunMetadataCommand(options, DateOrderFor(options), stdout, stderr);
     case ReportCommand::Scenes:
         return RunScenesCommand(options, DateOrderFor(options), stdout, stderr);
+    case ReportCommand::Split:
+        return RunSplitCommand(options, stdout, stderr);
+    case ReportCommand::Subtitles:
+        return RunSubtitlesCommand(options, DateOrderFor(options), stderr);
     case ReportCommand::Strip: {
         const std::int32_t dateOrder = DateOrderFor(options);
         const auto app = MakeOffscreenApplication(argc, argv);

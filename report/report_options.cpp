@@ -14,7 +14,8 @@ struct CommandName {
 constexpr CommandName kCommands[] = {
     {"--check", ReportCommand::Check},       {"--metadata", ReportCommand::Metadata},
     {"--scenes", ReportCommand::Scenes},     {"--strip", ReportCommand::Strip},
-    {"--snapshot", ReportCommand::Snapshot},
+    {"--snapshot", ReportCommand::Snapshot}, {"--split", ReportCommand::Split},
+    {"--subtitles", ReportCommand::Subtitles},
 };
 
 bool ParseInteger(const char* text, long long low, long long high, long long& value)
@@ -34,7 +35,41 @@ bool ParseInteger(const char* text, long long low, long long high, long long& va
 bool TakesFrame(ReportCommand c) { return c == ReportCommand::Strip || c == ReportCommand::Snapshot; }
 bool TakesDateFormat(ReportCommand c)
 {
-    return c == ReportCommand::Metadata || c == ReportCommand::Scenes || c == ReportCommand::Strip;
+    return c == ReportCommand::Metadata || c == ReportCommand::Scenes || c == ReportCommand::Strip
+        || c == ReportCommand::Subtitles;
+}
+bool TakesOutput(ReportCommand c) { return TakesFrame(c) || c == ReportCommand::Subtitles; }
+bool TakesForce(ReportCommand c) { return c == ReportCommand::Split || c == ReportCommand::Subtitles; }
+
+bool EndsWith(const std::string& text, const char* end)
+{
+    const std::size_t n = std::strlen(end);
+    return text.size() > n && text.compare(text.size() - n, n, end) == 0;
+}
+
+// The checks that need the whole command line: which switches go with the command given.
+bool CheckSwitches(ReportOptions& options, bool formatGiven, std::string& error)
+{
+    const ReportCommand c = options.command;
+    if (TakesFrame(c) && (!options.frame || options.output.empty()))
+        error = "this command needs --frame N and --output FILE";
+    else if (!TakesFrame(c) && (options.frame || options.half))
+        error = "--frame and --half go with --strip or --snapshot";
+    else if (!TakesOutput(c) && !options.output.empty())
+        error = "--output goes with --strip, --snapshot or --subtitles";
+    else if (!TakesDateFormat(c) && options.dateFormat)
+        error = "--date-format goes with --metadata, --scenes, --strip or --subtitles";
+    else if (c == ReportCommand::Split && options.outputDir.empty())
+        error = "--split needs --output-dir DIR";
+    else if (c != ReportCommand::Split && (!options.outputDir.empty() || formatGiven))
+        error = "--output-dir and --format go with --split";
+    else if (!TakesForce(c) && options.force)
+        error = "--force goes with --split or --subtitles";
+    else if (c == ReportCommand::Subtitles && EndsWith(options.output, ".vtt"))
+        options.subtitles = SubtitleKind::WebVtt;
+    else if (c == ReportCommand::Subtitles && !EndsWith(options.output, ".srt"))
+        error = "--subtitles needs --output OUT.srt or OUT.vtt";
+    return error.empty();
 }
 
 }  // namespace
@@ -42,6 +77,7 @@ bool TakesDateFormat(ReportCommand c)
 std::optional<ReportOptions> ParseReportOptions(int argc, const char* const* argv, std::string& error)
 {
     ReportOptions options;
+    bool formatGiven = false;
     auto setCommand = [&](ReportCommand command, const char* option) {
         if (options.command != ReportCommand::None) {
             error = std::string("only one command may be given (") + option + ")";
@@ -105,6 +141,23 @@ std::optional<ReportOptions> ParseReportOptions(int argc, const char* const* arg
             ++i;
         } else if (std::strcmp(arg, "--half") == 0) {
             options.half = true;
+        } else if (std::strcmp(arg, "--force") == 0) {
+            options.force = true;
+        } else if (std::strcmp(arg, "--output-dir") == 0) {
+            if (!next || !*next) {
+                error = "--output-dir needs a folder";
+                return std::nullopt;
+            }
+            options.outputDir = next;
+            ++i;
+        } else if (std::strcmp(arg, "--format") == 0) {
+            if (!next || (std::strcmp(next, "avi") != 0 && std::strcmp(next, "dv") != 0)) {
+                error = "--format takes avi or dv";
+                return std::nullopt;
+            }
+            options.splitFormat = std::strcmp(next, "dv") == 0 ? SplitOutputFormat::Dv : SplitOutputFormat::Avi;
+            formatGiven = true;
+            ++i;
         } else {
             error = std::string("unknown argument: ") + arg;
             return std::nullopt;
@@ -116,18 +169,8 @@ std::optional<ReportOptions> ParseReportOptions(int argc, const char* const* arg
         error = "no command given";
         return std::nullopt;
     }
-    if (TakesFrame(c) && (!options.frame || options.output.empty())) {
-        error = "this command needs --frame N and --output FILE";
+    if (!CheckSwitches(options, formatGiven, error))
         return std::nullopt;
-    }
-    if (!TakesFrame(c) && (options.frame || !options.output.empty() || options.half)) {
-        error = "--frame, --output and --half go with --strip or --snapshot";
-        return std::nullopt;
-    }
-    if (!TakesDateFormat(c) && options.dateFormat) {
-        error = "--date-format goes with --metadata, --scenes or --strip";
-        return std::nullopt;
-    }
     return options;
 }
 
@@ -144,5 +187,9 @@ const char* ReportUsageText()
            "                                    the metadata strip of frame N as a PNG image\n"
            "  zenk-vuvaz --snapshot FILE --frame N --output OUT.png [--half]\n"
            "                                    the decoded picture of frame N and its strip\n"
+           "  zenk-vuvaz --split FILE --output-dir DIR [--format avi|dv] [--force]\n"
+           "                                    one file per scene, every frame copied as it is\n"
+           "  zenk-vuvaz --subtitles FILE --output OUT.srt|OUT.vtt [--date-format 1|2] [--force]\n"
+           "                                    the recording date and time as subtitles\n"
            "  zenk-vuvaz --help | --version\n";
 }

@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 
-enum class ReportCommand { None, Help, Version, Check, Metadata, Scenes, Strip, Snapshot };
+enum class ReportCommand { None, Help, Version, Check, Metadata, Scenes, Strip, Snapshot, Split, Subtitles };
+enum class SplitOutputFormat { Avi, Dv };
+enum class SubtitleKind { SubRip, WebVtt };
 
 struct ReportOptions {
     ReportCommand command = ReportCommand::None;
@@ -14,6 +16,10 @@ struct ReportOptions {
     std::string output;
     bool half = false;
     std::optional<std::int32_t> dateFormat;  // absent: the stored setting
+    std::string outputDir;                   // --split
+    SplitOutputFormat splitFormat = SplitOutputFormat::Avi;
+    SubtitleKind subtitles = SubtitleKind::SubRip;   // from --output's extension
+    bool force = false;                      // --split, --subtitles: replace existing outputs
 };
 
 // Exit status of every usage error; kept apart from --check's 0..4 and the commands' 0/1.

@@ -13,16 +13,12 @@
 
 #include <QImage>
 
-#include "tests/support/run_process.h"
-#include "tests/fixtures/camcorder_clip.h"
+#include "tests/report/cli_test_support.h"
 
 namespace {
 
-ProcessResult RunZenkVuvaz(std::vector<std::string> args)
-{
-    args.insert(args.begin(), std::string(ZV_BUILD_DIR) + "/zenk-vuvaz");
-    return RunProcess(args);
-}
+using cli_test::RunZenkVuvaz;
+using cli_test::Slurp;
 
 // The binary under a time limit, for inputs that could make it wait: `timeout` exits 124 when it had to stop it.
 ProcessResult RunBounded(std::vector<std::string> args)
@@ -31,51 +27,17 @@ ProcessResult RunBounded(std::vector<std::string> args)
     return RunProcess(args);
 }
 
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 using fixture::AviIndex;
 using fixture::AviLayout;
 using fixture::DvSystem;
 
-class ReportCli : public ::testing::Test {
+class ReportCli : public cli_test::ScratchSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        char pattern[] = "/tmp/zv-report-XXXXXX";
-        s_dir = mkdtemp(pattern);
-        // A private settings folder: the report reads the stored date format and must find none here.
-        setenv("XDG_CONFIG_HOME", (s_dir + "/config").c_str(), 1);
-    }
-    static void TearDownTestSuite() { std::system(("rm -rf '" + s_dir + "'").c_str()); }
-
     static fixture::ClipOptions TwoScenes(DvSystem system, AviLayout layout, AviIndex index)
     {
-        fixture::ClipOptions o;
-        o.system = system;
-        o.layout = layout;
-        o.index = index;
-        o.scenes = {{{2003, 12, 24, 23, 59, 58}, 60}, {{2004, 1, 2, 8, 15, 0}, 40}};
-        return o;
+        return cli_test::Clip(system, layout, index, {{{2003, 12, 24, 23, 59, 58}, 60}, {{2004, 1, 2, 8, 15, 0}, 40}});
     }
-    static std::string Write(const std::string& name, const fixture::ClipOptions& options)
-    {
-        const std::string path = s_dir + "/" + name;
-        std::string error;
-        EXPECT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
-        return path;
-    }
-    static std::vector<std::string> Lines(const std::string& text)
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    static std::vector<std::string> Lines(const std::string& text) { return cli_test::Lines(text); }
     static std::vector<std::string> Fields(const std::string& line)
     {
         std::vector<std::string> fields;
@@ -90,9 +52,7 @@ protected:
         std::snprintf(text, sizeof text, "%02d%c%02d%c%02d", a, sep, b, sep, c);
         return text;
     }
-    static std::string s_dir;
 };
-std::string ReportCli::s_dir;
 
 TEST_F(ReportCli, CheckNamesTheResultAndExitsWithIt)
 {
