@@ -144,5 +144,5 @@ const char* ReportUsageText()
            "                                    the metadata strip of frame N as a PNG image\n"
            "  zenk-vuvaz --snapshot FILE --frame N --output OUT.png [--half]\n"
            "                                    the decoded picture of frame N and its strip\n"
-           "  zenk-vuvaz --help | --version\n";
+           "  zenk-vuvaz -h | --help | --version\n";
 }
