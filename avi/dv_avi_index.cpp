@@ -26,7 +26,6 @@ namespace {
 constexpr std::int64_t kFirstStreamListChunks = 164;   // the strf chunk header of the first stream
 constexpr std::size_t kHdrlSizeOffset = 16;
 constexpr std::int64_t kHdrlDataStart = 20;           // where the hdrl list's size starts counting
-constexpr std::size_t kIndexHeaderBytes = 24;
 constexpr std::size_t kSuperEntryBytes = 16;
 constexpr std::size_t kStandardEntryBytes = 8;
 constexpr std::size_t kLegacyEntryBytes = 16;
@@ -205,7 +204,7 @@ bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int 
     const std::uint32_t count = zv::LoadLe32(m_indexHeader.data() + 4);
     if (m_nStreamChunkId == 0)
         m_nStreamChunkId = zv::LoadLe32(m_indexHeader.data() + 8);
-    const std::int64_t entriesStart = position + static_cast<std::int64_t>(kIndexHeaderBytes);
+    const std::int64_t entriesStart = position + kIndexHeaderBytes;
 
     if (type == kSuperIndex) {
         if (enclosingSuperIndexes >= kMaxSuperIndexLevels)
@@ -213,7 +212,7 @@ bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int 
                           + std::to_string(enclosingSuperIndexes + 1) + " indexes of indexes deep; two at most are read.");
         return ReadIndexEntries(walk, entriesStart, count, kSuperEntryBytes, [&](const std::uint8_t* entry) {
             const auto chunk = static_cast<std::int64_t>(zv::LoadLe64(entry));
-            if (chunk < 0 || chunk > walk.fileSize - static_cast<std::int64_t>(8 + kIndexHeaderBytes))
+            if (chunk < 0 || chunk > walk.fileSize - (8 + kIndexHeaderBytes))
                 return Refuse("The OpenDML index at byte " + std::to_string(position - 8) + " points at byte "
                               + std::to_string(chunk) + ", where no index fits in the file.");
             const std::int64_t nested = chunk + 8;   // skip the ix## chunk header

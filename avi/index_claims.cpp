@@ -17,7 +17,6 @@
 namespace {
 
 constexpr std::int64_t kHeaderList = 12;          // the LIST hdrl chunk header follows the RIFF header
-constexpr std::int64_t kIndexHeaderBytes = 24;
 constexpr std::uint64_t kMinEntryBytes = 8;       // a standard index entry, the smallest any index has
 constexpr std::size_t kWindowBytes = 64 * 1024;   // also the most index entries read at once
 constexpr std::uint8_t kStandardIndexType = 1;    // bIndexType of an index of chunks

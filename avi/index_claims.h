@@ -12,6 +12,10 @@
 
 // The smallest DV frame (525 lines).
 inline constexpr std::uint32_t kSmallestDvFrameBytes = 120000u;
+
+// The header of an OpenDML index chunk's data, before its first entry.
+inline constexpr std::int64_t kIndexHeaderBytes = 24;
+
 // Whatever a DV frame chunk may hold: a frame is 120,000 (525 lines) or 144,000 (625 lines) bytes, and
 // 4 KiB more are allowed for writers that pad a chunk to a sector.
 inline constexpr std::uint32_t kMaxFrameChunkBytes = 144000u + 4096u;

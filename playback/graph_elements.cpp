@@ -149,7 +149,7 @@ HRESULT CPlaybackGraph::AddNamed(GstElement* element, const char* name)
         if (!existing) {
             break;
         }
-        char suffix[8];
+        char suffix[16];   // room for any int: the compiler cannot always see n stays below 1000
         std::snprintf(suffix, sizeof suffix, " %04d", n);
         unique = std::string(name) + suffix;
     }

@@ -191,5 +191,5 @@ const char* ReportUsageText()
            "                                    one file per scene, every frame copied as it is\n"
            "  zenk-vuvaz --subtitles FILE --output OUT.srt|OUT.vtt [--date-format 1|2] [--force]\n"
            "                                    the recording date and time as subtitles\n"
-           "  zenk-vuvaz --help | --version\n";
+           "  zenk-vuvaz -h | --help | --version\n";
 }

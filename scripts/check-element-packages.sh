@@ -24,13 +24,20 @@ plugin_file() {
   printf '%s' "$file"
 }
 
-# The Debian package owning a file, without its architecture; /lib is searched as /usr/lib too.
-owner_package() {
-  local owner
-  owner=$(dpkg -S "$(readlink -f "$1")" 2>/dev/null | grep -v '^diversion' | head -n 1) || true
-  owner=${owner%%: *}
-  printf '%s' "${owner%%:*}"
+# The Debian package owning each plugin file, without its architecture; /lib is searched as /usr/lib too.
+# One dpkg query for all the files: a query of its own for each would be most of the check's time.
+declare -A owners=()
+find_owners() {
+  local line path package
+  while IFS= read -r line; do
+    [[ "$line" == diversion* ]] && continue
+    path=${line#*: }
+    package=${line%%: *}
+    package=${package%%:*}
+    [ -n "${owners[$path]:-}" ] || owners[$path]=$package
+  done < <(dpkg -S "$@" 2>/dev/null || true)
 }
+owner_package() { printf '%s' "${owners[$(readlink -f "$1")]:-}"; }
 
 installed_by_script() { grep -qxF "$1" <<<"$installs"; }
 
@@ -38,11 +45,24 @@ failures=0
 checked=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
+declare -A plugin_files=()
+while IFS=$'\t' read -r element listed _user _use; do
+  [ -n "$element" ] && [ "$listed" != "-" ] && plugin_files[$element]=$(plugin_file "$element")
+done <<<"$elements"
+resolved=()
+for file in "${plugin_files[@]}"; do
+  [ -n "$file" ] && resolved+=("$(readlink -f "$file")")
+done
+if [ ${#resolved[@]} -gt 0 ]; then
+  mapfile -t resolved < <(printf '%s\n' "${resolved[@]}" | sort -u)
+  find_owners "${resolved[@]}"
+fi
+
 while IFS=$'\t' read -r element listed _user _use; do
   [ -n "$element" ] || continue
   [ "$listed" != "-" ] || continue
   checked=$((checked + 1))
-  file=$(plugin_file "$element")
+  file=${plugin_files[$element]}
   if [ -z "$file" ]; then
     if installed_by_script "$listed"; then
       fail "element \"$element\" is not installed here, though $script installs $listed, its package in the program's list"

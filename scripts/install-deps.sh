@@ -10,6 +10,7 @@ pkgs=(cmake ninja-build g++ make pkg-config
       gstreamer1.0-x gstreamer1.0-gl gstreamer1.0-alsa gstreamer1.0-pulseaudio gstreamer1.0-tools
       libgtest-dev googletest libbenchmark-dev
       fonts-liberation xvfb xauth x11-utils openbox libxcb1-dev ffmpeg mediainfo strace
+      groff-base desktop-file-utils
       clang libclang-rt-14-dev time)
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${pkgs[@]}"

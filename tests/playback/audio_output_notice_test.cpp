@@ -30,7 +30,7 @@ private:
     CGstElementFactory m_installed;
 };
 
-const pipeline_test::ClipCase kWithSound{"notice_pal_type2_audio", fixture::DvSystem::Pal625,
+const pipeline_test::ClipCase kNoticeClip{"notice_pal_type2_audio", fixture::DvSystem::Pal625,
                                          fixture::AviLayout::Type2WithAudio, fixture::AviIndex::Idx1Absolute, 4};
 
 // Run only as the child of the test below (disabled in a plain run).
@@ -40,7 +40,7 @@ TEST(AudioOutputNoticeChild, DISABLED_BuildsTwiceWithoutAnAudioOutput)
     IElementFactory* previous = SetElementFactory(&factory);
     for (int build = 0; build < 2; ++build) {
         CPlaybackGraph graph;
-        EXPECT_EQ(graph.BuildGraph(pipeline_test::ClipPath(kWithSound).c_str(), 2, 2, 1, 700, 100), S_OK)
+        EXPECT_EQ(graph.BuildGraph(pipeline_test::ClipPath(kNoticeClip).c_str(), 2, 2, 1, 700, 100), S_OK)
             << graph.m_szError;
     }
     SetElementFactory(previous);
