@@ -10,6 +10,9 @@
 
 namespace zv {
 
+// A chunk's bytes in the file: its data and the pad byte that keeps the next chunk on an even offset.
+inline constexpr std::uint64_t Padded(std::uint64_t size) { return size + (size & 1u); }
+
 inline constexpr std::size_t kAviHeaderBytes = 56;   // avih and strh data
 
 struct AviStreamFormat {

@@ -20,8 +20,6 @@ constexpr std::size_t kAvihFlags = 12, kAvihTotalFrames = 16, kAvihInitialFrames
                       kAvihSuggestedBuffer = 28;
 constexpr std::int64_t kAvihData = 32;   // RIFF, LIST hdrl and the avih chunk header come first
 
-std::uint64_t Padded(std::uint64_t size) { return size + (size & 1u); }
-
 std::uint64_t StreamListBytes(const AviStreamFormat& stream, std::uint32_t capacity)
 {
     const std::uint64_t superIndex = capacity > 0 ? kIndexHeaderBytes + 16ull * capacity : 0;

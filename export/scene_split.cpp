@@ -13,6 +13,7 @@
 #include "avi/index_claims.h"
 #include "avi/last_error.h"
 #include "avi/recording_time.h"
+#include "export/avi_format.h"
 #include "export/recording_stamp.h"
 #include "export/temporary_output.h"
 
@@ -23,8 +24,6 @@ constexpr std::size_t kOutputBuffer = 4u << 20;   // gathered per write: a few d
 constexpr std::size_t kStampBytes = 480;          // the subcode and VAUX blocks of DIF sequence 0
 constexpr std::uint64_t kSoundChunksPerFrame = 16;
 constexpr std::uint64_t kSoundChunksWhateverTheSize = 65536;
-
-std::uint64_t Padded(std::uint64_t size) { return size + (size & 1u); }
 
 std::string ReadFailure(std::int64_t frame, const char* why)
 {
