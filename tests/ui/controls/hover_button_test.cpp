@@ -49,7 +49,8 @@ protected:
         // Two points: a move to where the pointer already is would not be delivered.
         QTest::mouseMove(button, QPoint(4, 4));
         QTest::mouseMove(button, QPoint(5, 5));
-        QTest::qWait(20);  // longer than the hover time
+        // The hover timer fires on the event loop: on a busy machine that may take far longer than its 1 ms.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return button->CurrentFrame() == kStripFrameHover; }, 5000));
     }
     void Leave()
     {
