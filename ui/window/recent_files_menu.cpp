@@ -32,7 +32,11 @@ void CRecentFilesMenu::Keep(const QStringList& files)
     if (m_pMenu == nullptr) {
         return;
     }
-    m_pMenu->clear();
+    // The items go later, not now: this may run inside the triggered signal of one of them.
+    for (QAction* item : m_pMenu->actions()) {
+        m_pMenu->removeAction(item);
+        item->deleteLater();
+    }
     for (int i = 0; i < m_files.size(); ++i) {
         // An ampersand in a path is text, not a mnemonic.
         QString escaped = m_files[i];

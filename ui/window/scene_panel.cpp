@@ -63,10 +63,13 @@ void CScenePanel::Create(QWidget* window, Choose choose)
     m_pDock->hide();
 }
 
+// Placed beside the window when it comes up; where the person has moved it, it stays.
 void CScenePanel::Show()
 {
-    const QRect frame = m_pWindow->frameGeometry();
-    m_pDock->setGeometry(frame.right() + kPanelGap, frame.top(), kPanelWidth, std::max(frame.height(), 200));
+    if (!m_pDock->isVisible()) {
+        const QRect frame = m_pWindow->frameGeometry();
+        m_pDock->setGeometry(frame.right() + kPanelGap, frame.top(), kPanelWidth, std::max(frame.height(), 200));
+    }
     m_pDock->show();
     m_pDock->raise();
 }

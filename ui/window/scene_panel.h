@@ -29,7 +29,7 @@ public:
 
     // Makes the panel (named "Scenes", hidden) as a floating child of window.
     void Create(QWidget* window, Choose choose);
-    // Shows the panel beside the window.
+    // Shows the panel, beside the window when it was hidden.
     void Show();
     bool Visible() const;
     void Fill(const std::vector<SceneRow>& rows);
