@@ -24,6 +24,7 @@ bool CDvAviReader::Open(const char* path)
 
     zv::ReleaseStorage(m_frameOffsets);
     zv::ReleaseStorage(m_sceneStarts);
+    zv::ReleaseStorage(m_recordingMarks);
     return true;
 }
 
@@ -32,4 +33,5 @@ void CDvAviReader::Close()
     m_fd.Reset();
     zv::ReleaseStorage(m_frameOffsets);
     zv::ReleaseStorage(m_sceneStarts);
+    zv::ReleaseStorage(m_recordingMarks);
 }

@@ -4,6 +4,7 @@
 // Opened by the first scene command for a file, closed with the file.
 
 #include "avi/file_io.h"
+#include "avi/recording_marks.h"
 #include "avi/scan_progress.h"
 
 #include <array>
@@ -42,7 +43,8 @@ public:
     const std::string& IndexProblem() const { return m_indexProblem; }
 
     // Reads DIF sequence 0 of every indexed frame and records in SceneStarts each frame whose recorded
-    // time jumps by two seconds or more. progress may be null. Failure policy: a seek or read failure
+    // time jumps by two seconds or more, and in RecordingMarks each frame whose recorded second differs
+    // from the frame before (frame 0 included). progress may be null. Failure policy: a seek or read failure
     // ends the scan silently with false; cancelling from the popup shows "Operation Cancelled" through
     // the owner and returns false; missing or invalid packs never fail a frame.
     bool ScanScenes(IScanProgress* progress);
@@ -59,6 +61,7 @@ public:
     void SetOwner(IScanOwner* owner) { m_pOwner = owner; }
     const std::vector<std::int64_t>& FrameOffsets() const { return m_frameOffsets; }
     const std::vector<std::int32_t>& SceneStarts() const { return m_sceneStarts; }
+    const std::vector<RecordingMark>& RecordingMarks() const { return m_recordingMarks; }
     bool Scanned() const { return m_bScanned; }
     std::uint32_t StreamChunkId() const { return m_nStreamChunkId; }
     std::int64_t MoviListPosition() const { return m_nMoviListPosition; }
@@ -78,6 +81,8 @@ private:
     bool ReserveFrameOffsets(const IndexWalk& walk, std::size_t extra);
     bool Refuse(std::string problem);
     void FindScenePacks(const std::uint8_t*& datePack, const std::uint8_t*& timePack) const;
+    bool IsSceneBreakAt(std::int64_t seconds);
+    bool RecordFrame(std::int64_t frame, std::int64_t seconds);
 
     std::array<std::uint8_t, kHeaderBytes> m_header{};
     std::array<std::uint8_t, 24> m_indexHeader{};    // the OpenDML index header being read
@@ -92,6 +97,7 @@ private:
     std::int64_t m_nPreviousTime = 0;
     std::vector<std::int64_t> m_frameOffsets;
     std::vector<std::int32_t> m_sceneStarts;
+    std::vector<RecordingMark> m_recordingMarks;
     std::string m_indexProblem;
 };
 

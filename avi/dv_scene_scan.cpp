@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::size_t kSceneStartStep = 50;
+constexpr std::size_t kRecordingMarkStep = 1024;   // about 40 seconds of tape
 constexpr std::int64_t kPumpInterval = 20;   // frames between message pumps while scanning
 
 // The date and time packs lie in the subcode and VAUX blocks (DIF blocks 1 to 5) of the first DIF sequence,
@@ -31,7 +32,11 @@ void CDvAviReader::FindScenePacks(const std::uint8_t*& datePack, const std::uint
 
 bool CDvAviReader::IsSceneBreak(const std::uint8_t* datePack, const std::uint8_t* timePack)
 {
-    const std::int64_t seconds = zv::RecordingSeconds(datePack, timePack);
+    return IsSceneBreakAt(zv::RecordingSeconds(datePack, timePack));
+}
+
+bool CDvAviReader::IsSceneBreakAt(std::int64_t seconds)
+{
     if (m_bFirstFramePending) {
         m_bFirstFramePending = false;
         m_nPreviousTime = seconds;
@@ -42,11 +47,35 @@ bool CDvAviReader::IsSceneBreak(const std::uint8_t* datePack, const std::uint8_t
     return difference > 1 || difference < -1;
 }
 
+// The frame's second becomes a mark when it differs from the frame before, and a scene start when it jumps.
+// False only when there is no memory left for either list.
+bool CDvAviReader::RecordFrame(std::int64_t frame, std::int64_t seconds)
+{
+    const bool newSecond = m_bFirstFramePending || seconds != m_nPreviousTime;
+    const bool sceneBreak = IsSceneBreakAt(seconds);
+    // The index holds at most 2^31-1 frames.
+    const auto index = static_cast<std::int32_t>(frame);
+    try {
+        if (newSecond) {
+            zv::GrowInSteps(m_recordingMarks, 1, kRecordingMarkStep);
+            m_recordingMarks.push_back({index, seconds});
+        }
+        if (sceneBreak) {
+            zv::GrowInSteps(m_sceneStarts, 1, kSceneStartStep);
+            m_sceneStarts.push_back(index);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 bool CDvAviReader::ScanScenes(IScanProgress* progress)
 {
     if (!IsOpen() || m_frameOffsets.empty())
         return false;
     zv::ReleaseStorage(m_sceneStarts);
+    zv::ReleaseStorage(m_recordingMarks);
     m_bFirstFramePending = true;
     m_bScanned = false;   // until this scan reaches its end
 
@@ -65,14 +94,8 @@ bool CDvAviReader::ScanScenes(IScanProgress* progress)
         const std::uint8_t* datePack = nullptr;
         const std::uint8_t* timePack = nullptr;
         FindScenePacks(datePack, timePack);
-        if (IsSceneBreak(datePack, timePack)) {
-            try {
-                zv::GrowInSteps(m_sceneStarts, 1, kSceneStartStep);
-            } catch (const std::bad_alloc&) {
-                return false;
-            }
-            m_sceneStarts.push_back(static_cast<std::int32_t>(i));   // the index holds at most 2^31-1 frames
-        }
+        if (!RecordFrame(i, zv::RecordingSeconds(datePack, timePack)))
+            return false;
 
         if (progress != nullptr && frames > 1) {
             // The bar moves one step per rise of the whole percentage, so at most 100 times a scan.

@@ -1,11 +1,13 @@
 #include "settings/player_settings.h"
 
+#include "settings/settings_store.h"
+
 #include <QSettings>
 
 namespace {
 
-constexpr const char* kOrganisation = "Zenk";
-constexpr const char* kApplication = "Zenk_Vuvaz";
+constexpr const char* kOrganisation = kSettingsOrganisation;
+constexpr const char* kApplication = kSettingsApplication;
 
 // A stored value that is not a 32-bit integer (hand-edited store) counts as absent.
 std::int32_t ReadInt(QSettings& store, const char* key, std::int32_t fallback)

@@ -214,4 +214,31 @@ TEST(SceneLookup, NextAndPreviousWithTheFileEndsAsFallbacks)
     EXPECT_EQ(still.reader.PreviousSceneStart(2), 0);
 }
 
+// The marks of a tape recorded over in places: the recorded time falls back at frame 5, an unreadable frame
+// sits at 7, and the time runs on afterwards.
+TEST(RecordingMarks, WhenEachFrameWasRecordedAndTheFirstFrameAtOrAfterATime)
+{
+    std::vector<Bytes> frames = {Clock(10, 0, 0), Clock(10, 0, 0), Clock(10, 0, 1), Clock(10, 0, 1), Clock(10, 0, 2),
+                                 Clock(9, 0, 0),  Clock(9, 0, 1),  DvSequence({}),  Clock(10, 0, 5)};
+    ScanFile file(frames);
+    ASSERT_TRUE(file.reader.ScanScenes(nullptr));
+    const auto seconds = [](int h, int m, int s) {
+        return zv::RecordingSeconds(DatePack(2003, 5, 1).data(), TimePack(h, m, s).data());
+    };
+    const std::vector<RecordingMark>& marks = file.reader.RecordingMarks();
+    EXPECT_EQ(marks.size(), 7u);   // one per change of second, frame 0 included
+    const struct { std::int64_t frame, recorded; } at[] = {
+        {0, seconds(10, 0, 0)}, {1, seconds(10, 0, 0)}, {3, seconds(10, 0, 1)}, {5, seconds(9, 0, 0)},
+        {7, zv::UnrecordedSeconds()}, {8, seconds(10, 0, 5)}, {100, seconds(10, 0, 5)}, {-1, zv::UnrecordedSeconds()}};
+    for (const auto& row : at)
+        EXPECT_EQ(zv::RecordedSecondsAt(marks, row.frame), row.recorded) << row.frame;
+    const struct { std::int64_t target, frame; } first[] = {
+        {seconds(10, 0, 0), 0}, {seconds(10, 0, 1), 2}, {seconds(10, 0, 2), 4}, {seconds(10, 0, 3), 8},
+        {seconds(9, 0, 1), 0},  {seconds(10, 0, 6), -1}, {zv::UnrecordedSeconds(), 0}};
+    for (const auto& row : first)
+        EXPECT_EQ(zv::FirstFrameRecordedAtOrAfter(marks, row.target), row.frame) << row.target;
+    file.reader.Close();
+    EXPECT_TRUE(file.reader.RecordingMarks().empty());
+}
+
 }  // namespace

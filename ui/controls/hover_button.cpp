@@ -1,8 +1,10 @@
 #include "ui/controls/hover_button.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPalette>
 #include <QTimerEvent>
 
@@ -88,6 +90,26 @@ void CHoverButton::paintEvent(QPaintEvent*)
     }
     const QRect source(CurrentFrame() * m_nFrameWidth, 0, m_nFrameWidth, m_nFrameHeight);
     painter.drawPixmap(QPoint(0, 0), m_strip, source);
+    if (m_bKeyboardFocus && hasFocus()) {
+        // Where Tab has moved the keyboard focus: a dotted frame inside the face.
+        painter.setPen(QPen(m_shadowColour.isValid() ? m_shadowColour : palette().color(QPalette::Dark), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
+}
+
+void CHoverButton::focusInEvent(QFocusEvent* event)
+{
+    // Only focus moved by the keyboard is marked, as desktop buttons do: a click or the window's own
+    // activation leaves the face as it was.
+    const Qt::FocusReason reason = event->reason();
+    m_bKeyboardFocus = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
+void CHoverButton::focusOutEvent(QFocusEvent* event)
+{
+    m_bKeyboardFocus = false;
+    QAbstractButton::focusOutEvent(event);
 }
 
 void CHoverButton::mouseMoveEvent(QMouseEvent* event)

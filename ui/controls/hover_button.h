@@ -13,6 +13,8 @@
 //   unsigned BitmapId() const;             // the strip's id, 0 before a load
 //   Presses reach the owner as QAbstractButton::clicked(); a double-click counts as two clicks.
 //
+// Focus moved here by Tab shows as a dotted frame inside the face.
+//
 // Frame choice: disabled -> 3; else held down (mouse or Space) -> 1; else latched -> 1; else the mouse
 // resting on it -> 2; else 0. The strip is colour-mapped once per load and again when the palette's
 // Button or Dark colour changes; painting is one block copy.
@@ -43,6 +45,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -63,6 +67,7 @@ public:
 
 private:
     bool m_bTracking = false;     // hover detection armed by a mouse move; disarmed on leave
+    bool m_bKeyboardFocus = false;   // the focus came by Tab: a dotted frame marks it
     unsigned m_nBitmapId = 0;
     QColor m_faceColour;          // palette colours the strip was mapped with
     QColor m_shadowColour;

@@ -211,6 +211,8 @@ void CNiceSliderCtrl::hideEvent(QHideEvent* event)
 
 void CNiceSliderCtrl::keyPressEvent(QKeyEvent* event)
 {
+    if (IsTrackbarKey(event->key()))
+        m_bKeyPressed = true;
     const int before = value();
     m_nKeyAction = SliderNoAction;
     QSlider::keyPressEvent(event);
@@ -222,9 +224,12 @@ void CNiceSliderCtrl::keyPressEvent(QKeyEvent* event)
 
 void CNiceSliderCtrl::keyReleaseEvent(QKeyEvent* event)
 {
-    // One end of tracking per key stroke, after any number of auto-repeated presses.
-    if (!event->isAutoRepeat() && IsTrackbarKey(event->key()))
+    // One end of tracking per key stroke, after any number of auto-repeated presses. A key whose press went
+    // elsewhere (a window shortcut took it) ends nothing: the parent would seek to a position it never chose.
+    if (!event->isAutoRepeat() && IsTrackbarKey(event->key()) && m_bKeyPressed) {
+        m_bKeyPressed = false;
         NotifyParent(TB_ENDTRACK);
+    }
     QSlider::keyReleaseEvent(event);
 }
 

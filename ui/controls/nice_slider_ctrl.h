@@ -64,6 +64,7 @@ private:
 
     bool m_bDragging = false;  // the left button went down here and has not come up
     bool m_bChanged = false;   // the position moved during this press; 4 and 8 are still due
+    bool m_bKeyPressed = false;  // a trackbar key went down here: its release ends the keyboard move
     int m_nKeyAction = QAbstractSlider::SliderNoAction;  // the action the key or wheel event triggered
     std::vector<int> m_tics;
 };

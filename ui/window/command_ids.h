@@ -16,6 +16,20 @@ inline constexpr int ID_APP_EXIT = 32773;
 inline constexpr int ID_HELP_ABOUT = 32774;
 inline constexpr int ID_TOOLS_OPTIONS = 32775;
 inline constexpr int ID_ACCEL_FILE_OPEN = 32779;   // Ctrl+O
+// Review commands: the keys and the View menu. Each seek keeps the graph paused or running as it was.
+inline constexpr int ID_PLAY_PAUSE = 32780;            // Play when paused or stopped, Pause when playing
+inline constexpr int ID_SEEK_FORWARD_SECOND = 32781;
+inline constexpr int ID_SEEK_BACK_SECOND = 32782;
+inline constexpr int ID_SEEK_FORWARD_10_SECONDS = 32783;
+inline constexpr int ID_SEEK_BACK_10_SECONDS = 32784;
+inline constexpr int ID_SEEK_FORWARD_MINUTE = 32785;
+inline constexpr int ID_SEEK_BACK_MINUTE = 32786;
+inline constexpr int ID_SEEK_FIRST_FRAME = 32787;
+inline constexpr int ID_SEEK_LAST_FRAME = 32788;
+inline constexpr int ID_VIEW_FULL_SCREEN = 32789;      // enters full screen, or leaves it
+inline constexpr int ID_LEAVE_FULL_SCREEN = 32790;     // Escape: leaves full screen, nothing otherwise
+inline constexpr int ID_VIEW_GO_TO = 32791;
+inline constexpr int ID_VIEW_SCENES = 32792;
 
 // Child controls.
 inline constexpr int IDC_META = 1002;

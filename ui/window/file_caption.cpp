@@ -10,6 +10,7 @@
 void CFileCaption::ShowFile(const char* fileTitle)
 {
     m_menu.Enable(ID_FILE_CLOSE, true);
+    m_menu.Enable(ID_VIEW_GO_TO, true);
     m_menu.Enable(ID_TOOLS_OPTIONS, false);
     std::snprintf(m_szWindowTitle, sizeof m_szWindowTitle, "%s - Zenk Vuvaz", fileTitle);
     m_pWindow->setWindowTitle(QString::fromUtf8(m_szWindowTitle));
@@ -18,6 +19,7 @@ void CFileCaption::ShowFile(const char* fileTitle)
 void CFileCaption::ShowNoFile()
 {
     m_menu.Enable(ID_FILE_CLOSE, false);
+    m_menu.Enable(ID_VIEW_GO_TO, false);
     m_menu.Enable(ID_TOOLS_OPTIONS, true);
     m_pWindow->setWindowTitle(QStringLiteral("Zenk Vuvaz"));
 }

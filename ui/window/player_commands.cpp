@@ -6,6 +6,7 @@
 #include "ui/dialogs/about_dlg.h"
 #include "ui/dialogs/options_apply.h"
 #include "ui/window/command_ids.h"
+#include "ui/window/seek_commands.h"
 #include "ui/window/vr_window.h"
 
 #include <QCloseEvent>
@@ -36,27 +37,45 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_HELP_ABOUT, &CPlayerDlg::OnAbout},
     {ID_ACCEL_FILE_OPEN, &CPlayerDlg::OnFileOpen},
     {IDC_META, nullptr},
+    {ID_PLAY_PAUSE, &CPlayerDlg::OnPlayPause},
+    {ID_VIEW_FULL_SCREEN, &CPlayerDlg::OnFullScreen},
+    {ID_LEAVE_FULL_SCREEN, &CPlayerDlg::OnLeaveFullScreen},
+    {ID_VIEW_GO_TO, &CPlayerDlg::OnGoTo},
+    {ID_VIEW_SCENES, &CPlayerDlg::OnViewScenes},
 };
 
-}  // namespace
-
-bool CPlayerDlg::OnCommand(int id)
+const CommandRoute* FindRoute(int id)
 {
     for (const CommandRoute& route : kCommandRoutes) {
         if (route.id == id) {
-            // While a scene scan runs the window is disabled and only closing it may act: any other command
-            // dispatched by the scan's pump (closing or opening a file above all) would pull the reader out
-            // from under the scan.
-            if (m_scenes.Scanning() && id != ID_APP_EXIT) {
-                return true;
-            }
-            if (route.handler != nullptr) {
-                (this->*route.handler)();
-            }
-            return true;
+            return &route;
         }
     }
-    return false;
+    return nullptr;
+}
+
+}  // namespace
+
+// The seek keys have a table of their own (seek_commands.h): one handler takes them all.
+bool CPlayerDlg::OnCommand(int id)
+{
+    const CommandRoute* route = FindRoute(id);
+    const bool seek = FindSeekCommand(id) != nullptr;
+    if (route == nullptr && !seek) {
+        return false;
+    }
+    // While a scene scan runs the window is disabled and only closing it may act: any other command
+    // dispatched by the scan's pump (closing or opening a file above all) would pull the reader out
+    // from under the scan.
+    if (m_scenes.Scanning() && id != ID_APP_EXIT) {
+        return true;
+    }
+    if (seek) {
+        OnSeekCommand(id);
+    } else if (route->handler != nullptr) {
+        (this->*route->handler)();
+    }
+    return true;
 }
 
 bool CPlayerDlg::event(QEvent* event)

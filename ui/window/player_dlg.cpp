@@ -25,6 +25,7 @@ CPlayerDlg::CPlayerDlg(QWidget* parent) : QDialog(parent), m_caption(this, m_men
 
     CreateChildControls();
     CreateMenuBar();
+    CreateReviewParts();
     InstallKeyboardShortcuts(this, [this](int id) { OnCommand(id); });
     setWindowIcon(AppIcon());
     ResetPlaybackState();

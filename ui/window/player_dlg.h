@@ -7,7 +7,8 @@
 // Every command goes through OnCommand to one handler, whatever sent it (menu, shortcut, button), so a
 // new key, menu item or panel calls the same path. The handlers live by job: routing and window events
 // (player_commands.cpp), open and close (player_open.cpp), transport and slider (player_transport.cpp),
-// scenes (player_scenes.cpp); set-up (player_dlg.cpp), start-up (player_startup.cpp), layout
+// scenes (player_scenes.cpp), the seek keys (player_seek.cpp), Go to, the scene panel, full screen, recent
+// and dropped files (player_review.cpp); set-up (player_dlg.cpp), start-up (player_startup.cpp), layout
 // (player_layout.cpp).
 
 #include "dvfilter/result_codes.h"
@@ -15,7 +16,10 @@
 #include "ui/window/file_caption.h"
 #include "ui/window/file_names.h"
 #include "ui/window/player_menu.h"
+#include "ui/window/position_readout.h"
+#include "ui/window/recent_files_menu.h"
 #include "ui/window/scene_finder.h"
+#include "ui/window/scene_panel.h"
 #include "ui/window/transport_bar.h"
 
 #include <QDialog>
@@ -25,6 +29,7 @@
 #include <string>
 
 class CDialogClient;
+class CFullScreen;
 class CPlaybackGraph;
 class CPositionTimer;
 class CVRWindow;
@@ -63,6 +68,17 @@ public:
     // it and scans it for scene changes behind a progress popup.
     void OnPreviousScene();
     void OnNextScene();
+    // Space: Play when paused or stopped, Pause when playing.
+    void OnPlayPause();
+    // The seek keys (seek_commands.h): to a frame exactly, paused or running as before.
+    void OnSeekCommand(int id);
+    // F, F11, a double-click on the picture: full screen or back; Escape: back only.
+    void OnFullScreen();
+    void OnLeaveFullScreen();
+    // Ctrl+G: a frame number, a position or a recording date and time to go to.
+    void OnGoTo();
+    // View > Scenes: the scene panel, scanning the file first when it has not been scanned.
+    void OnViewScenes();
     // The slider's notifications (TB_THUMBTRACK, TB_ENDTRACK act) and the graph's.
     void OnHScroll(int code, int position);
     void OnGraphNotify();
@@ -89,6 +105,9 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    // A file dropped on the window opens as File > Open would open it; of several, the first.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -122,10 +141,26 @@ private:
     void StepOneFrame(bool forward);
     void StepToScene(bool next);
     bool ScanForScenes();
+    // Indexes and scans the playing file unless done; false when that failed or the window closed meanwhile.
+    bool EnsureScenesScanned();
 
+    // Steps of the seek keys, Go to and the scene panel (player_seek.cpp, player_review.cpp).
+    // Pauses a running graph for a seek: true when it was running and must be resumed with OnPlay.
+    bool PauseForSeek();
+    void SeekKeepingState(std::int64_t frame);
+    void ShowPosition(std::int64_t frame);
+    TimecodeRate PlaybackRate() const;
+    std::int64_t PlaybackFrameCount() const;
+    void GoTo(const QString& text);
+    void GoToRecordedAt(std::int64_t seconds);
+    void FillScenePanel();
+    void OpenRecentFile(const QString& path);
+    void CreateReviewParts();
     // Layout helpers.
     void PlaceClientArea();
     int MenuBarHeight() const;
+    void LayoutFullScreen();
+    void PositionRenderers(const QRect& video, int metaHeight);
 
     // Window parts (children, owned by Qt's parent chain) and the helpers that keep them.
     CDialogClient* m_pClient = nullptr;
@@ -136,6 +171,10 @@ private:
     CPlayerMenu m_menu;
     CFileCaption m_caption;
     CSceneFinder m_scenes;
+    CPositionReadout m_readout;
+    CRecentFilesMenu m_recent;
+    CScenePanel m_scenePanel;
+    CFullScreen* m_pFullScreen = nullptr;
 
     // Settings of the run and the renderer availability mask.
     PlayerSettings m_settings;

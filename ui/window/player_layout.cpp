@@ -7,6 +7,7 @@
 
 #include "playback/playback_graph.h"
 #include "ui/window/dialog_client.h"
+#include "ui/window/full_screen.h"
 #include "ui/window/paint_pump.h"
 #include "ui/window/vr_window.h"
 #include "ui/window/window_placement.h"
@@ -39,7 +40,7 @@ void PositionRenderer(IWindowlessControl* control, const QRect& destination)
 int CPlayerDlg::MenuBarHeight() const
 {
     const QMenuBar* bar = m_menu.Bar();
-    return bar != nullptr ? bar->sizeHint().height() : 0;
+    return bar != nullptr && bar->isVisibleTo(this) ? bar->sizeHint().height() : 0;
 }
 
 void CPlayerDlg::PlaceClientArea()
@@ -60,6 +61,13 @@ void CPlayerDlg::resizeEvent(QResizeEvent* event)
 
 void CPlayerDlg::LayoutControls()
 {
+    const bool fullScreen = m_pFullScreen != nullptr && m_pFullScreen->Active();
+    m_transport.SetVisible(!fullScreen);
+    m_readout.SetVisible(!fullScreen);
+    if (fullScreen) {
+        LayoutFullScreen();
+        return;
+    }
     const int W = m_pClient->width();
     const int H = m_pClient->height();
     const int sh = m_transport.SliderHeight();
@@ -69,6 +77,8 @@ void CPlayerDlg::LayoutControls()
     const int yb = H - m_transport.RowHeight() - kMargin;
     ControlStrip strip;
     m_transport.Place(W, yb, kMargin, strip);
+    const int readoutLeft = m_transport.RowRight() + kMargin;
+    m_readout.Place(QRect(readoutLeft, yb, W - readoutLeft - kMargin, m_transport.RowHeight()));
     const int ym = yb - sh - kMargin - mh - kMargin;
     m_pMeta->setGeometry(0, ym, W, mh);
     m_pVideo->setGeometry(0, 0, W, ym);
@@ -84,14 +94,45 @@ void CPlayerDlg::LayoutControls()
     PumpPaintMessages();
 
     // The renderers are told their new rectangles only after the controls have repainted.
+    PositionRenderers(QRect(0, 0, W, ym), mh);
+}
+
+void CPlayerDlg::PositionRenderers(const QRect& video, int metaHeight)
+{
     if (m_pPlayback && m_pPlayback->VideoControl() != nullptr) {
-        PositionRenderer(m_pPlayback->VideoControl(), QRect(0, 0, W, ym));
-        PositionRenderer(m_pPlayback->MetaControl(), QRect(0, 0, W, mh));
+        PositionRenderer(m_pPlayback->VideoControl(), video);
+        PositionRenderer(m_pPlayback->MetaControl(), QRect(0, 0, video.width(), metaHeight));
     }
+}
+
+// Full screen: the picture above the strip, together letter-boxed on the screen; nothing else shows.
+void CPlayerDlg::LayoutFullScreen()
+{
+    const int W = m_pClient->width();
+    const int H = m_pClient->height();
+    std::int32_t arWidth = 4;
+    std::int32_t arHeight = 3;
+    if (m_pPlayback && (FAILED(m_pPlayback->GetVideoAspectRatio(&arWidth, &arHeight)) || arWidth <= 0 || arHeight <= 0)) {
+        arWidth = 4;
+        arHeight = 3;
+    }
+    const int mh = FullScreenStripHeight(QSize(W, H), QSize(arWidth, arHeight), QSize(m_nOverlayWidth, m_nOverlayHeight));
+    m_pVideo->setGeometry(0, 0, W, H - mh);
+    m_pMeta->setGeometry(0, H - mh, W, mh);
+    m_pClient->SetStrip(ControlStrip{});
+    m_pVideo->update();
+    m_pMeta->update();
+    PumpPaintMessages();
+    PositionRenderers(QRect(0, 0, W, H - mh), mh);
 }
 
 void CPlayerDlg::SizeWindowToVideo(int videoWidth, int videoHeight)
 {
+    // A full screen keeps its size; the new picture is laid out on it.
+    if (m_pFullScreen != nullptr && m_pFullScreen->Active()) {
+        LayoutControls();
+        return;
+    }
     // Qt places the menu bar inside the dialog: the frame's extra over the dialog and the menu bar
     // together are what the window adds around the client area.
     PlaceClientArea();

@@ -1,6 +1,7 @@
 #include "ui/window/player_menu.h"
 
 #include "ui/window/command_ids.h"
+#include "ui/window/keyboard_shortcuts.h"
 
 #include <QAction>
 #include <QMenu>
@@ -15,9 +16,15 @@ QMenuBar* CPlayerMenu::Build(QWidget* owner, Dispatch dispatch)
     QMenu* file = m_bar->addMenu(QStringLiteral("&File"));
     // The shortcut text is part of the item's text; Ctrl+O itself is the window's accelerator (32779).
     AddItem(file, "&Open\tCtl+O", ID_FILE_OPEN);
+    m_recent = file->addMenu(QStringLiteral("&Recent Files"));
     AddItem(file, "&Close", ID_FILE_CLOSE);
     file->addSeparator();
     AddItem(file, "E&xit", ID_APP_EXIT);
+
+    QMenu* view = m_bar->addMenu(QStringLiteral("&View"));
+    AddItem(view, "&Go to...", ID_VIEW_GO_TO);
+    AddItem(view, "&Full Screen", ID_VIEW_FULL_SCREEN);
+    AddItem(view, "&Scenes", ID_VIEW_SCENES);
 
     QMenu* tools = m_bar->addMenu(QStringLiteral("&Tools"));
     AddItem(tools, "&Options...", ID_TOOLS_OPTIONS);
@@ -27,9 +34,14 @@ QMenuBar* CPlayerMenu::Build(QWidget* owner, Dispatch dispatch)
     return m_bar;
 }
 
+// The item's key follows a tab in its text, as the menu shows it; the key itself is the window's shortcut.
 QAction* CPlayerMenu::AddItem(QMenu* menu, const char* text, int id)
 {
-    QAction* action = menu->addAction(QString::fromUtf8(text));
+    QString label = QString::fromUtf8(text);
+    if (const QString keys = ShortcutText(id); !keys.isEmpty() && !label.contains(QLatin1Char('\t'))) {
+        label += QLatin1Char('\t') + keys;
+    }
+    QAction* action = menu->addAction(label);
     action->setData(id);
     QObject::connect(action, &QAction::triggered, menu, [this, id] {
         if (m_dispatch) {

@@ -1,6 +1,7 @@
 #pragma once
-// The main window's menu bar: File (Open, Close, Exit), Tools (Options...), Help (About...). Each item
-// carries its command id; choosing one hands the id to the window's single command path.
+// The main window's menu bar: File (Open, Recent Files, Close, Exit), View (Go to..., Full Screen, Scenes),
+// Tools (Options...), Help (About...). Each item carries its command id and shows its key; choosing one hands
+// the id to the window's single command path.
 
 #include <QMenuBar>
 
@@ -8,6 +9,7 @@
 #include <map>
 
 class QAction;
+class QMenu;
 
 class CPlayerMenu {
 public:
@@ -22,11 +24,14 @@ public:
     // The item with this command id, nullptr when there is none.
     QAction* Action(int id) const;
     QMenuBar* Bar() const { return m_bar; }
+    // File > Recent Files, which the window fills.
+    QMenu* RecentFiles() const { return m_recent; }
 
 private:
     QAction* AddItem(QMenu* menu, const char* text, int id);
 
     QMenuBar* m_bar = nullptr;
+    QMenu* m_recent = nullptr;
     Dispatch m_dispatch;
     std::map<int, QAction*> m_items;
 };

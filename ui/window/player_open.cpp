@@ -179,6 +179,8 @@ void CPlayerDlg::OnFileClose()
 {
     m_transport.Disable();
     m_caption.ShowNoFile();
+    m_readout.Clear();
+    m_scenePanel.Clear();
     ReleaseGraph();
     m_scenes.Close();
     emit fileClosed();

@@ -22,15 +22,9 @@ void CPlayerDlg::StepToScene(bool next)
         return;
     }
     // The state is taken whatever the call returns: a change still under way reports the state it heads for.
-    std::int32_t state = State_Stopped;
-    m_pPlayback->GetState(500, &state);
-    const bool resume = state == State_Running;
-    if (resume) {
-        OnPause();
-    }
+    const bool resume = PauseForSeek();
 
-    // The scan pumps events, and a close of the window meanwhile releases the graph: nothing is sought then.
-    if (m_scenes.Index(m_names.Path()) && ScanForScenes() && UsableGraph()) {
+    if (EnsureScenesScanned()) {
         std::int64_t current = 0;
         if (SUCCEEDED(m_pPlayback->GetCurrentFrame(&current))) {
             m_pPlayback->SeekToFrame(m_scenes.SceneStartFrom(current, next));
@@ -42,6 +36,12 @@ void CPlayerDlg::StepToScene(bool next)
     if (resume) {
         OnPlay();
     }
+}
+
+// The scan pumps events, and a close of the window meanwhile releases the graph: nothing is sought then.
+bool CPlayerDlg::EnsureScenesScanned()
+{
+    return m_scenes.Index(m_names.Path()) && ScanForScenes() && UsableGraph();
 }
 
 bool CPlayerDlg::ScanForScenes()
@@ -60,5 +60,6 @@ bool CPlayerDlg::ScanForScenes()
         return false;
     }
     m_transport.ShowSceneStarts(m_scenes.SceneStarts());
+    FillScenePanel();
     return true;
 }

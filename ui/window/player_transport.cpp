@@ -82,6 +82,7 @@ void CPlayerDlg::UpdateSliderPosition()
     std::int64_t frame = 0;
     if (SUCCEEDED(m_pPlayback->GetCurrentFrame(&frame))) {
         m_transport.ShowFrame(frame);
+        ShowPosition(frame);
     }
 }
 
@@ -99,6 +100,8 @@ void CPlayerDlg::OnHScroll(int code, int /*position*/)
         m_pPlayback->Pause();
     }
     m_pPlayback->SeekToFrame(position);
+    // The thumb is the person's while the drag lasts; the read-out shows where it has got to.
+    ShowPosition(position);
     if (code == TB_ENDTRACK) {
         if (m_nStateBeforeDrag == State_Stopped) {
             m_pPlayback->Stop();
@@ -121,10 +124,7 @@ void CPlayerDlg::OnGraphNotify()
 
 void CPlayerDlg::UpdateSliderRange()
 {
-    // Without a frame count the slider has one position and the file stays open.
-    std::int64_t count = 0;
-    if (FAILED(m_pPlayback->GetFrameCount(&count))) {
-        count = 1;
-    }
+    const std::int64_t count = PlaybackFrameCount();
     m_transport.SetFrameCount(count);
+    m_readout.SetFile(count, PlaybackRate());
 }

@@ -156,3 +156,17 @@ void CTransportBar::Update()
     }
     m_pSlider->update();
 }
+
+int CTransportBar::RowRight() const
+{
+    const CHoverButton* last = m_buttons.back();
+    return last->x() + last->width();
+}
+
+void CTransportBar::SetVisible(bool visible)
+{
+    for (CHoverButton* button : m_buttons) {
+        button->setVisible(visible);
+    }
+    m_pSlider->setVisible(visible);
+}

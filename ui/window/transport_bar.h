@@ -45,6 +45,10 @@ public:
     void Place(int width, int rowTop, int margin, ControlStrip& strip);
     // Schedules a repaint of every button and the slider.
     void Update();
+    // The right edge of the button row, as last placed.
+    int RowRight() const;
+    // Shows or hides the slider and the buttons together (full screen hides them).
+    void SetVisible(bool visible);
 
     CNiceSliderCtrl* Slider() const { return m_pSlider; }
 

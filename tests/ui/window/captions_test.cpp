@@ -194,17 +194,3 @@ TEST(Captions, TheProgressPopupHasACaptionAndNoButtonsInIt)
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    // Run by tests/support/xvfb_wm_run.sh: a private X server with a window manager on DISPLAY.
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QTemporaryDir folder;
-    qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.filePath(QStringLiteral("config")));
-    QApplication application(argc, argv);
-    CPlayerApp::ApplyIdentity();
-    gst_init(nullptr, nullptr);
-    testing::InitGoogleTest(&argc, argv);
-    return zvtest::RunAllTestsReportingSkips();
-}

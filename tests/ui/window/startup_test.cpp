@@ -148,9 +148,10 @@ TEST(MainWindowMenu, ItemsCarryTheirTextsIdsAndStartingStates)
         const char* text;
         bool enabled;
     } items[] = {
-        {ID_FILE_OPEN, "&Open\tCtl+O", true}, {ID_FILE_CLOSE, "&Close", false},
-        {ID_APP_EXIT, "E&xit", true},         {ID_TOOLS_OPTIONS, "&Options...", true},
-        {ID_HELP_ABOUT, "&About...", true},
+        {ID_FILE_OPEN, "&Open\tCtl+O", true}, {ID_FILE_CLOSE, "&Close\tCtrl+W", false},
+        {ID_APP_EXIT, "E&xit\tCtrl+Q", true},  {ID_VIEW_GO_TO, "&Go to...\tCtrl+G", false},
+        {ID_VIEW_FULL_SCREEN, "&Full Screen\tF", true}, {ID_VIEW_SCENES, "&Scenes", true},
+        {ID_TOOLS_OPTIONS, "&Options...", true}, {ID_HELP_ABOUT, "&About...", true},
     };
     for (const auto& item : items) {
         const QAction* action = wintest::MenuItem(dialog, item.id);
@@ -162,7 +163,8 @@ TEST(MainWindowMenu, ItemsCarryTheirTextsIdsAndStartingStates)
     for (const QAction* menu : wintest::MenuBar(dialog)->actions()) {
         menus << menu->text();
     }
-    EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Tools"), QStringLiteral("&Help")}));
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("&Tools"),
+                                  QStringLiteral("&Help")}));
     EXPECT_FALSE(dialog.OnCommand(4242));
 }
 
