@@ -169,7 +169,9 @@ void HintPointedIndexes(const Walk& walk, std::int64_t entriesStart, std::uint32
         const std::uint64_t chunk = zv::LoadLe64(entry);
         if (chunk < static_cast<std::uint64_t>(walk.fileSize)) {
             const std::int64_t rest = walk.fileSize - static_cast<std::int64_t>(chunk);
-            const std::int64_t size = std::min<std::int64_t>(zv::LoadLe32(entry + 8), kLargestHintedIndex);
+            // An entry cut to 8 bytes (wLongsPerEntry of 2) has no size: the chunk's header is all we know.
+            const std::int64_t claimed = entryBytes >= 12 ? zv::LoadLe32(entry + 8) : 0;
+            const std::int64_t size = std::min<std::int64_t>(claimed, kLargestHintedIndex);
             zv::WillNeed(walk.fd, static_cast<std::int64_t>(chunk), std::min(rest, std::max<std::int64_t>(size, 8 + kIndexHeaderBytes)));
         }
         return true;
