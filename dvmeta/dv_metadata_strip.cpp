@@ -2,7 +2,6 @@
 
 namespace {
 
-constexpr std::int32_t kFullHeight = 100;
 constexpr std::int32_t kNominalWidth625 = 768;
 constexpr std::int32_t kNominalWidth525 = 640;
 
@@ -41,7 +40,7 @@ void CDvMetadataStrip::SetIs625(bool is625)
 std::int32_t CDvMetadataStrip::OfferNominalWidth()
 {
     m_nominalWidth = m_is625 ? kNominalWidth625 : kNominalWidth525;
-    if (m_height < kFullHeight)
+    if (m_height < kFullStripHeight)
         m_nominalWidth /= 2;
     m_strideWidth = m_nominalWidth;
     return m_nominalWidth;

@@ -2,7 +2,6 @@
 
 namespace {
 
-constexpr std::int32_t kFullHeight = 100;
 constexpr std::int32_t kCellHeight625 = kOverlayFontHeights[0];
 constexpr std::int32_t kCellHeight525 = kOverlayFontHeights[1];
 constexpr std::int32_t kSmallEmHeight = kOverlayFontHeights[2];
@@ -18,7 +17,7 @@ std::int32_t Column(std::int32_t width, std::int64_t numerator)
 DvOverlayLayout ComputeOverlayLayout(std::int32_t nominalWidth, std::int32_t height, bool is625)
 {
     DvOverlayLayout layout{};
-    if (height == kFullHeight)
+    if (height == kFullStripHeight)
         layout.fontHeight = is625 ? kCellHeight625 : kCellHeight525;
     else
         layout.fontHeight = kSmallEmHeight;

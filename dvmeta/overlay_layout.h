@@ -19,6 +19,8 @@ struct DvOverlayLayout {
 DvOverlayLayout ComputeOverlayLayout(std::int32_t nominalWidth, std::int32_t height, bool is625);
 
 // Every font height ComputeOverlayLayout gives: 625 lines full size, 525 lines full size, any other height.
+// The height of the full-size strip; anything lower is the small one.
+inline constexpr std::int32_t kFullStripHeight = 100;
 inline constexpr std::array<std::int32_t, 3> kOverlayFontHeights = {32, 28, -14};
 
 struct DvRgb {

@@ -6,14 +6,15 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include "avi/file_io.h"
 #include "avi/file_name.h"
-#include "avi/fourcc.h"
-#include "avi/index_claims.h"
 #include "avi/last_error.h"
 #include "avi/recording_time.h"
 #include "export/avi_format.h"
+#include "export/frame_chunk.h"
+#include "export/output_check.h"
 #include "export/recording_stamp.h"
 #include "export/temporary_output.h"
 
@@ -24,13 +25,6 @@ constexpr std::size_t kOutputBuffer = 4u << 20;   // gathered per write: a few d
 constexpr std::size_t kStampBytes = 480;          // the subcode and VAUX blocks of DIF sequence 0
 constexpr std::uint64_t kSoundChunksPerFrame = 16;
 constexpr std::uint64_t kSoundChunksWhateverTheSize = 65536;
-
-std::string ReadFailure(std::int64_t frame, const char* why)
-{
-    // A short read leaves no system code; name the real cause instead of the text for "no error".
-    const std::string detail = errno != 0 ? GetLastErrorText() : std::string(why);
-    return "Unable to read frame " + std::to_string(frame) + " of the AVI file\n\n" + detail;
-}
 
 std::string WriteFailure(const std::string& path)
 {
@@ -104,23 +98,9 @@ bool CSceneSplit::ReadFrameSizes(std::string& error)
 {
     const std::int64_t fileSize = FileSize(m_fd);
     m_frameSizes.assign(m_offsets->size(), 0);
-    for (std::size_t i = 0; i < m_offsets->size(); ++i) {
-        const std::int64_t data = (*m_offsets)[i];
-        std::uint8_t header[8];
-        errno = 0;
-        if (data < 8 || !ReadExactAt(m_fd, header, sizeof header, data - 8)) {
-            error = ReadFailure(static_cast<std::int64_t>(i), "The file ends before the frame's chunk header.");
+    for (std::size_t i = 0; i < m_offsets->size(); ++i)
+        if (!ReadFrameChunkSize(m_fd, (*m_offsets)[i], fileSize, static_cast<std::int64_t>(i), m_frameSizes[i], error))
             return false;
-        }
-        const std::uint32_t size = LoadLe32(header + 4);
-        if (size > kMaxFrameChunkBytes || size > fileSize - data) {
-            error = "Unable to read frame " + std::to_string(i) + " of the AVI file\n\nIts chunk claims "
-                  + std::to_string(size) + " bytes; "
-                  + (size > kMaxFrameChunkBytes ? "a DV frame is at most 144000." : "the file ends before that.");
-            return false;
-        }
-        m_frameSizes[i] = size;
-    }
     return true;
 }
 
@@ -156,7 +136,7 @@ bool CSceneSplit::PlanScene(std::int32_t scene, std::int64_t first, std::int64_t
     std::uint8_t packs[kStampBytes];
     errno = 0;
     if (!ReadExactAt(m_fd, packs, sizeof packs, (*m_offsets)[static_cast<std::size_t>(first)])) {
-        error = ReadFailure(first, "The file ends inside the frame.");
+        error = FrameReadFailure(first, "The file ends inside the frame.");
         return false;
     }
     const std::uint8_t* date = nullptr;
@@ -178,19 +158,9 @@ bool CSceneSplit::CheckOutputs(const std::string& inputPath, bool force, std::st
         error = "Unable to write into " + m_outputDir + "\n\nIt is a file, not a folder.";
         return false;
     }
-    for (const SceneFile& file : m_files) {
-        if (OutputIsInput(inputPath.c_str(), file.path.c_str())) {
-            error = "Unable to write " + file.path + "\n\nIt is the file being read; choose another output folder.";
+    for (const SceneFile& file : m_files)
+        if (!CheckOutputFile(inputPath, file.path, force, "output folder", error))
             return false;
-        }
-        if (::lstat(file.path.c_str(), &info) != 0)
-            continue;
-        if (!force || S_ISDIR(info.st_mode)) {
-            error = "Unable to write " + file.path + "\n\n"
-                  + (S_ISDIR(info.st_mode) ? "A folder of that name is in the way." : "The file already exists.");
-            return false;
-        }
-    }
     const std::string folder = ExistingFolder(m_outputDir);
     struct statvfs space {};
     if (::statvfs(folder.c_str(), &space) == 0) {
@@ -202,6 +172,15 @@ bool CSceneSplit::CheckOutputs(const std::string& inputPath, bool force, std::st
         }
     }
     return true;
+}
+
+std::vector<std::string> CSceneSplit::ExistingOutputs() const
+{
+    std::vector<std::string> existing;
+    for (const SceneFile& file : m_files)
+        if (OutputFileExists(file.path))
+            existing.push_back(file.path);
+    return existing;
 }
 
 bool CSceneSplit::MakeOutputDir(std::string& error) const
@@ -234,6 +213,22 @@ CSceneSplit::Outcome CSceneSplit::Write(std::size_t index, IExportProgress* prog
     if (!out.Commit()) {
         error = WriteFailure(file.path);
         return Outcome::Failed;
+    }
+    return Outcome::Written;
+}
+
+CSceneSplit::Outcome CSceneSplit::WriteAll(IExportProgress* progress,
+                                           const std::function<void(const SceneFile&)>& written, std::string& error)
+{
+    for (std::size_t k = 0; k < m_files.size(); ++k) {
+        const Outcome outcome = Write(k, progress, error);
+        if (outcome == Outcome::Cancelled)
+            for (std::size_t done = 0; done < k; ++done)
+                ::unlink(m_files[done].path.c_str());
+        if (outcome != Outcome::Written)
+            return outcome;
+        if (written)
+            written(m_files[k]);
     }
     return Outcome::Written;
 }
@@ -282,7 +277,7 @@ bool CSceneSplit::CopyChunk(std::uint8_t* room, std::int64_t data, std::uint32_t
 {
     errno = 0;
     if (size > 0 && !ReadExactAt(m_fd, room, size, data)) {
-        error = ReadFailure(frame, "The file ends inside the frame.");
+        error = FrameReadFailure(frame, "The file ends inside the frame.");
         return false;
     }
     return true;

@@ -4,11 +4,13 @@
 // the way, an output that is the input, too little room) comes before anything is written.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "avi/dv_avi_reader.h"
 #include "export/avi_format.h"
+#include "export/export_progress.h"
 #include "export/scene_avi_writer.h"
 
 namespace zv {
@@ -25,20 +27,13 @@ struct SceneFile {
     std::string path;
 };
 
-// Told how far an export has come, in frames; returning false cancels.
-class IExportProgress {
-public:
-    virtual ~IExportProgress() = default;
-    virtual bool Advance(std::uint64_t done, std::uint64_t total) = 0;
-};
-
 // "<name without extension>.<NNN>.<stamp>.<extension>": NNN the scene number in three digits or more.
 std::string SceneFileName(const std::string& inputPath, std::int32_t scene, const std::string& stamp,
                           const char* extension);
 
 class CSceneSplit {
 public:
-    enum class Outcome { Written, Failed, Cancelled };
+    using Outcome = ExportOutcome;
 
     // Plans one file per scene of `reader`, whose frame index and scene scan must be complete (it stays open
     // and is read through while writing). Failure policy: unreadable headers, a frame chunk that does not fit
@@ -51,10 +46,17 @@ public:
     // Refuses, naming it, an output that is the input, one that exists (unless force, and never a folder), an
     // output folder that is a file, or too little free space for all outputs.
     bool CheckOutputs(const std::string& inputPath, bool force, std::string& error) const;
+    // The planned outputs already there as files, which writing would replace.
+    std::vector<std::string> ExistingOutputs() const;
     // Creates the output folder (and its parents) when missing.
     bool MakeOutputDir(std::string& error) const;
     // Writes one planned file through a temporary; any failure or a cancel leaves no trace of it.
     Outcome Write(std::size_t index, IExportProgress* progress, std::string& error);
+    // Writes every planned file in order, calling written(file) after each. A failure keeps the files
+    // already complete (they are whole scenes) and names the one that failed in `error`; a cancel removes
+    // every file this call wrote, so that a cancelled split leaves nothing of itself behind.
+    Outcome WriteAll(IExportProgress* progress, const std::function<void(const SceneFile&)>& written,
+                     std::string& error);
 
 private:
     bool ReadFrameSizes(std::string& error);

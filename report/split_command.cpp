@@ -71,15 +71,14 @@ int RunSplitCommand(const ReportOptions& options, std::FILE* out, std::FILE* err
 
     std::fputs("scene\tfirst_frame\tframes\tfile\n", out);
     TerminalProgress progress(err);
-    for (std::size_t k = 0; k < split.Files().size(); ++k) {
-        if (split.Write(k, &progress, error) != zv::CSceneSplit::Outcome::Written) {
-            std::fflush(out);
-            std::fprintf(err, "\n%s\n", error.c_str());
-            return 1;
-        }
-        const zv::SceneFile& scene = split.Files()[k];
+    const auto line = [out](const zv::SceneFile& scene) {
         std::fprintf(out, "%d\t%lld\t%lld\t%s\n", scene.scene, static_cast<long long>(scene.firstFrame),
                      static_cast<long long>(scene.frames), scene.path.c_str());
+    };
+    if (split.WriteAll(&progress, line, error) != zv::ExportOutcome::Written) {
+        std::fflush(out);
+        std::fprintf(err, "\n%s\n", error.c_str());
+        return 1;
     }
     return 0;
 }

@@ -12,6 +12,15 @@ void CQtMessageBoxPresenter::ShowMessage(QWidget* owner, const QString& text, co
     box.exec();
 }
 
+bool CQtMessageBoxPresenter::Ask(QWidget* owner, const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 IMessageBoxPresenter& DefaultMessageBoxPresenter()
 {
     static CQtMessageBoxPresenter presenter;

@@ -5,6 +5,7 @@
 //   class IMessageBoxPresenter {
 //       virtual void ShowMessage(QWidget* owner, const QString& text, const QString& title,
 //                                QMessageBox::Icon icon) = 0;   // returns when the box is closed
+//       virtual bool Ask(QWidget* owner, const QString& text, const QString& title) = 0;   // Yes: true
 //   };
 //   class CQtMessageBoxPresenter : public IMessageBoxPresenter;  // a modal QMessageBox with an OK button
 //   IMessageBoxPresenter& DefaultMessageBoxPresenter();           // the process-wide CQtMessageBoxPresenter
@@ -19,11 +20,14 @@ public:
     virtual ~IMessageBoxPresenter() = default;
     // owner may be null (the box then belongs to no window).
     virtual void ShowMessage(QWidget* owner, const QString& text, const QString& title, QMessageBox::Icon icon) = 0;
+    // A question with Yes and No, No the default (Escape and the close box answer No): true for Yes.
+    virtual bool Ask(QWidget* owner, const QString& text, const QString& title) = 0;
 };
 
 class CQtMessageBoxPresenter : public IMessageBoxPresenter {
 public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& title, QMessageBox::Icon icon) override;
+    bool Ask(QWidget* owner, const QString& text, const QString& title) override;
 };
 
 IMessageBoxPresenter& DefaultMessageBoxPresenter();

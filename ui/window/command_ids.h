@@ -30,6 +30,9 @@ inline constexpr int ID_VIEW_FULL_SCREEN = 32789;      // enters full screen, or
 inline constexpr int ID_LEAVE_FULL_SCREEN = 32790;     // Escape: leaves full screen, nothing otherwise
 inline constexpr int ID_VIEW_GO_TO = 32791;
 inline constexpr int ID_VIEW_SCENES = 32792;
+// File > Export: what the player makes of the open file's scenes and recording dates.
+inline constexpr int ID_FILE_EXPORT_SCENES = 32793;
+inline constexpr int ID_FILE_EXPORT_SUBTITLES = 32794;
 
 // Child controls.
 inline constexpr int IDC_META = 1002;

@@ -10,6 +10,8 @@
 void CFileCaption::ShowFile(const char* fileTitle)
 {
     m_menu.Enable(ID_FILE_CLOSE, true);
+    m_menu.Enable(ID_FILE_EXPORT_SCENES, true);
+    m_menu.Enable(ID_FILE_EXPORT_SUBTITLES, true);
     m_menu.Enable(ID_VIEW_GO_TO, true);
     m_menu.Enable(ID_TOOLS_OPTIONS, false);
     std::snprintf(m_szWindowTitle, sizeof m_szWindowTitle, "%s - Zenk Vuvaz", fileTitle);
@@ -19,6 +21,8 @@ void CFileCaption::ShowFile(const char* fileTitle)
 void CFileCaption::ShowNoFile()
 {
     m_menu.Enable(ID_FILE_CLOSE, false);
+    m_menu.Enable(ID_FILE_EXPORT_SCENES, false);
+    m_menu.Enable(ID_FILE_EXPORT_SUBTITLES, false);
     m_menu.Enable(ID_VIEW_GO_TO, false);
     m_menu.Enable(ID_TOOLS_OPTIONS, true);
     m_pWindow->setWindowTitle(QStringLiteral("Zenk Vuvaz"));

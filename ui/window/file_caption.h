@@ -1,6 +1,6 @@
 #pragma once
 // CFileCaption: what the window's caption and menu say about the open file. With a file the caption
-// names it before the program and Close is offered; without one the caption is the program's name and
+// names it before the program and Close and the exports are offered; without one the caption is the program's name and
 // Options is offered instead (new options take effect at the next open).
 
 #include "ui/window/file_names.h"

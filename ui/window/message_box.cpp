@@ -19,6 +19,10 @@ public:
     {
         Presenter().ShowMessage(owner, text, title, icon);
     }
+    bool Ask(QWidget* owner, const QString& text, const QString& title) override
+    {
+        return Presenter().Ask(owner, text, title);
+    }
 };
 
 }  // namespace
@@ -39,6 +43,16 @@ IMessageBoxPresenter& CurrentMessagePresenter()
 void ShowErrorBox(QWidget* owner, const char* text, const char* title)
 {
     Presenter().ShowMessage(owner, QString::fromUtf8(text), QString::fromUtf8(title), QMessageBox::Critical);
+}
+
+void ShowInformationBox(QWidget* owner, const char* text, const char* title)
+{
+    Presenter().ShowMessage(owner, QString::fromUtf8(text), QString::fromUtf8(title), QMessageBox::Information);
+}
+
+bool AskQuestion(QWidget* owner, const char* text, const char* title)
+{
+    return Presenter().Ask(owner, QString::fromUtf8(text), QString::fromUtf8(title));
 }
 
 void ShowLastErrorBox(QWidget* owner, const char* message)

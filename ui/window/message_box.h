@@ -20,6 +20,11 @@ IMessageBoxPresenter& CurrentMessagePresenter();
 // A modal box with the error icon and a single OK button. Texts are UTF-8.
 void ShowErrorBox(QWidget* owner, const char* text, const char* title);
 
+// A modal box with the information icon and a single OK button.
+void ShowInformationBox(QWidget* owner, const char* text, const char* title);
+// A question with Yes and No, No the default: true when the person answers Yes.
+bool AskQuestion(QWidget* owner, const char* text, const char* title);
+
 // message, an empty line and the system's text for errno as it stands at the call, titled "Error!".
 // Call it straight after the failing step: anything in between may change errno.
 void ShowLastErrorBox(QWidget* owner, const char* message);

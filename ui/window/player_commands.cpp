@@ -42,6 +42,8 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_LEAVE_FULL_SCREEN, &CPlayerDlg::OnLeaveFullScreen},
     {ID_VIEW_GO_TO, &CPlayerDlg::OnGoTo},
     {ID_VIEW_SCENES, &CPlayerDlg::OnViewScenes},
+    {ID_FILE_EXPORT_SCENES, &CPlayerDlg::OnExportScenes},
+    {ID_FILE_EXPORT_SUBTITLES, &CPlayerDlg::OnExportSubtitles},
 };
 
 const CommandRoute* FindRoute(int id)
@@ -64,10 +66,10 @@ bool CPlayerDlg::OnCommand(int id)
     if (route == nullptr && !seek) {
         return false;
     }
-    // While a scene scan runs the window is disabled and only closing it may act: any other command
-    // dispatched by the scan's pump (closing or opening a file above all) would pull the reader out
-    // from under the scan.
-    if (m_scenes.Scanning() && id != ID_APP_EXIT) {
+    // While a scene scan or an export runs the window is disabled and only closing it may act: any other
+    // command dispatched by the popup's pump (closing or opening a file above all) would pull the reader
+    // out from under it.
+    if (Busy() && id != ID_APP_EXIT) {
         return true;
     }
     if (seek) {
@@ -130,6 +132,10 @@ void CPlayerDlg::OnExit()
     // ends the scan at its next poll; the command then deletes the popup and, finding the graph released,
     // touches nothing else. Without an owner the scan shows no "Operation Cancelled" for a closing window.
     m_scenes.CancelForClose();
+    // An export ends the same way, at its next poll, and removes what it wrote.
+    if (m_pExportProgress) {
+        m_pExportProgress->OnCancelClicked();
+    }
     // Ends the modal run with the OK result, past this window's own OK routing.
     QDialog::done(QDialog::Accepted);
 }

@@ -7,11 +7,12 @@
 // Every command goes through OnCommand to one handler, whatever sent it (menu, shortcut, button), so a
 // new key, menu item or panel calls the same path. The handlers live by job: routing and window events
 // (player_commands.cpp), open and close (player_open.cpp), transport and slider (player_transport.cpp),
-// scenes (player_scenes.cpp), the seek keys (player_seek.cpp), Go to, the scene panel, full screen, recent
+// scenes (player_scenes.cpp), the exports (player_export.cpp), the seek keys (player_seek.cpp), Go to, the scene panel, full screen, recent
 // and dropped files (player_review.cpp); set-up (player_dlg.cpp), start-up (player_startup.cpp), layout
 // (player_layout.cpp).
 
 #include "dvfilter/result_codes.h"
+#include "export/export_progress.h"
 #include "settings/player_settings.h"
 #include "ui/window/file_caption.h"
 #include "ui/window/file_names.h"
@@ -25,6 +26,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -79,6 +81,10 @@ public:
     void OnGoTo();
     // View > Scenes: the scene panel, scanning the file first when it has not been scanned.
     void OnViewScenes();
+    // File > Export: one file per scene in a chosen folder (scanning first when not done), and the
+    // recording date and time as subtitles. Playback pauses while they run.
+    void OnExportScenes();
+    void OnExportSubtitles();
     // The slider's notifications (TB_THUMBTRACK, TB_ENDTRACK act) and the graph's.
     void OnHScroll(int code, int position);
     void OnGraphNotify();
@@ -144,6 +150,15 @@ private:
     // Indexes and scans the playing file unless done; false when that failed or the window closed meanwhile.
     bool EnsureScenesScanned();
 
+    // Steps of the exports (player_export.cpp).
+    void RunPaused(const std::function<void()>& exportCommand);
+    void ExportScenes();
+    void ExportSubtitles();
+    zv::ExportOutcome RunExport(const char* message, const std::function<zv::ExportOutcome(zv::IExportProgress*)>& work);
+    void ReportExport(zv::ExportOutcome outcome, const std::string& error, const std::string& done, const char* title);
+    // True while a scan or an export pumps events behind its popup: commands wait, but closing.
+    bool Busy() const { return m_scenes.Scanning() || m_pExportProgress != nullptr; }
+
     // Steps of the seek keys, Go to and the scene panel (player_seek.cpp, player_review.cpp).
     // Pauses a running graph for a seek: true when it was running and must be resumed with OnPlay.
     bool PauseForSeek();
@@ -175,6 +190,8 @@ private:
     CRecentFilesMenu m_recent;
     CScenePanel m_scenePanel;
     CFullScreen* m_pFullScreen = nullptr;
+    // Exists while an export runs; only RunExport deletes it (the export is further up the stack).
+    std::unique_ptr<CProgressPopup> m_pExportProgress;
 
     // Settings of the run and the renderer availability mask.
     PlayerSettings m_settings;

@@ -18,6 +18,9 @@ QMenuBar* CPlayerMenu::Build(QWidget* owner, Dispatch dispatch)
     AddItem(file, "&Open\tCtl+O", ID_FILE_OPEN);
     m_recent = file->addMenu(QStringLiteral("&Recent Files"));
     AddItem(file, "&Close", ID_FILE_CLOSE);
+    QMenu* exports = file->addMenu(QStringLiteral("&Export"));
+    AddItem(exports, "&Split into Scenes...", ID_FILE_EXPORT_SCENES);
+    AddItem(exports, "Recording &Date Subtitles...", ID_FILE_EXPORT_SUBTITLES);
     file->addSeparator();
     AddItem(file, "E&xit", ID_APP_EXIT);
 

@@ -1,5 +1,5 @@
 #pragma once
-// The main window's menu bar: File (Open, Recent Files, Close, Exit), View (Go to..., Full Screen, Scenes),
+// The main window's menu bar: File (Open, Recent Files, Close, Export, Exit), View (Go to..., Full Screen, Scenes),
 // Tools (Options...), Help (About...). Each item carries its command id and shows its key; choosing one hands
 // the id to the window's single command path.
 

@@ -60,7 +60,7 @@ void CPlayerDlg::OnOpenCommandLine()
 void CPlayerDlg::OpenFile(const char* path)
 {
     // A scene scan further up the stack reads the playing file: it must not be closed under it.
-    if (m_scenes.Scanning() || !StorePath(path)) {
+    if (Busy() || !StorePath(path)) {
         return;
     }
     if (OpenMediaFile(true) != 0) {

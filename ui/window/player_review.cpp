@@ -45,7 +45,7 @@ void CPlayerDlg::CreateReviewParts()
     m_pFullScreen = new CFullScreen(this, m_pVideo, [this](int id) { OnCommand(id); });
     m_scenePanel.Create(this, [this](std::int64_t frame) {
         // The panel is a window of its own: its clicks are commands too, and wait for a scan like any.
-        if (!m_scenes.Scanning()) {
+        if (!Busy()) {
             SeekKeepingState(frame);
         }
     });

@@ -41,6 +41,8 @@ public:
     // The scene start after (next) or before the frame current; the last or first frame when there is none.
     std::int64_t SceneStartFrom(std::int64_t current, bool next) const;
     const std::vector<std::int32_t>& SceneStarts() const { return m_reader.SceneStarts(); }
+    // The indexed file, for the exports that read it.
+    const CDvAviReader& Reader() const { return m_reader; }
     const std::vector<RecordingMark>& RecordingMarks() const { return m_reader.RecordingMarks(); }
     std::int64_t FrameCount() const { return static_cast<std::int64_t>(m_reader.FrameOffsets().size()); }
 

@@ -20,6 +20,11 @@ public:
     {
         boxes.push_back({owner, text, title, icon});
     }
+    bool Ask(QWidget* owner, const QString& text, const QString& title) override
+    {
+        boxes.push_back({owner, text, title, QMessageBox::Question});
+        return false;
+    }
     std::vector<RecordedBox> boxes;
 };
 

@@ -47,6 +47,12 @@ void CMessageRecorder::ShowMessage(QWidget* owner, const QString& text, const QS
     m_messages.push_back({owner, text.toStdString(), title.toStdString(), icon});
 }
 
+bool CMessageRecorder::Ask(QWidget* owner, const QString& text, const QString& title)
+{
+    ShowMessage(owner, text, title, QMessageBox::Question);
+    return m_yes;
+}
+
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 {
     QElapsedTimer timer;

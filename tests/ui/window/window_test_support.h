@@ -27,7 +27,7 @@ class QMenuBar;
 
 namespace wintest {
 
-// Every box the code under test shows, answered with OK at once.
+// Every box the code under test shows, answered at once: OK, and the questions with the answer set.
 class CMessageRecorder final : public IMessageBoxPresenter {
 public:
     struct Message {
@@ -43,10 +43,14 @@ public:
     CMessageRecorder& operator=(const CMessageRecorder&) = delete;
 
     void ShowMessage(QWidget* owner, const QString& text, const QString& title, QMessageBox::Icon icon) override;
+    // Recorded with the question icon.
+    bool Ask(QWidget* owner, const QString& text, const QString& title) override;
     const std::vector<Message>& Messages() const { return m_messages; }
+    void AnswerQuestions(bool yes) { m_yes = yes; }
 
 private:
     IMessageBoxPresenter* m_previous;
+    bool m_yes = false;
     std::vector<Message> m_messages;
 };
 
