@@ -27,21 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Scenes recorded an hour apart from 10:00:00, so each one is a scene of its own.
-std::string WriteScenes(const std::string& name, const std::vector<int>& lengths)
-{
-    fixture::ClipOptions options;
-    fixture::DateTime start{2024, 7, 8, 10, 0, 0};
-    for (const int frames : lengths) {
-        options.scenes.push_back({start, frames});
-        start = fixture::AddSeconds(start, 3600);
-    }
-    const std::string path = wintest::TempPath(name);
-    std::string error;
-    EXPECT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
-    return path;
-}
-
 std::string EmptyFolder(const std::string& name)
 {
     const std::string folder = wintest::TempPath(name);
@@ -102,7 +87,7 @@ TEST_F(ExportTest, ItemsAreOfferedWhileAFileIsOpen)
 
 TEST_F(ExportTest, SplitWritesOneReadableFilePerSceneAndAsksBeforeReplacing)
 {
-    Open(WriteScenes("tape.avi", {30, 20, 25}));
+    Open(wintest::WriteScenes("tape.avi", {30, 20, 25}));
     const std::string folder = EmptyFolder("scenes");
     Choose(folder);
     Export(ID_FILE_EXPORT_SCENES);
@@ -139,7 +124,7 @@ TEST_F(ExportTest, SplitWritesOneReadableFilePerSceneAndAsksBeforeReplacing)
 
 TEST_F(ExportTest, RefusalsOfTheCommandLineShowInTheErrorBox)
 {
-    Open(WriteScenes("refused.avi", {10, 10}));
+    Open(wintest::WriteScenes("refused.avi", {10, 10}));
     const std::string folder = EmptyFolder("refused");
     fs::create_directory(folder + "/refused.002.2024-07-08_11-00-00.avi");
     Choose(folder);
@@ -153,7 +138,7 @@ TEST_F(ExportTest, RefusalsOfTheCommandLineShowInTheErrorBox)
 
 TEST_F(ExportTest, CancelledSplitLeavesNothingOfItself)
 {
-    Open(WriteScenes("cancel.avi", {30, 30, 30}));
+    Open(wintest::WriteScenes("abandoned.avi", {30, 30, 30}));
     const std::string folder = EmptyFolder("cancelled");
     // Cancel once two scenes are complete and the third is being written.
     QTimer watch;

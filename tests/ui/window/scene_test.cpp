@@ -25,21 +25,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Scenes recorded an hour apart, so each one starts a new scene.
-std::string WriteScenes(const std::string& name, const std::vector<int>& lengths)
-{
-    fixture::ClipOptions options;
-    fixture::DateTime start{2024, 7, 8, 10, 0, 0};
-    for (const int frames : lengths) {
-        options.scenes.push_back({start, frames});
-        start = fixture::AddSeconds(start, 3600);
-    }
-    const std::string path = wintest::TempPath(name);
-    std::string error;
-    EXPECT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
-    return path;
-}
-
 // Counts the scan popups as they appear and runs onScan on each at the scan's first pump, when it is modal.
 class PopupWatch : public QObject {
 public:
@@ -104,7 +89,7 @@ class SceneNavigationTest : public SceneTest, public testing::WithParamInterface
 TEST_P(SceneNavigationTest, PausedCommandsLandOnTheNeighbouringSceneStart)
 {
     const NavigationCase& clip = GetParam();
-    Open(WriteScenes(std::string(clip.name) + ".avi", clip.scenes));
+    Open(wintest::WriteScenes(std::string(clip.name) + ".avi", clip.scenes));
     dialog.OnCommand(IDC_PAUSE);
     bool checkedDuringScan = false;
     PopupWatch popups([&](CProgressPopup* popup) {
@@ -147,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SceneTest, PlayingResumesFromTheTarget)
 {
-    Open(WriteScenes("playing.avi", {100, 30, 50}));
+    Open(wintest::WriteScenes("playing.avi", {100, 30, 50}));
     ASSERT_EQ(wintest::GraphState(dialog), State_Running);
     dialog.OnCommand(IDC_NEXT_SCENE);   // the first scan runs paused in between
     EXPECT_EQ(wintest::GraphState(dialog), State_Running);
@@ -161,7 +146,7 @@ TEST_F(SceneTest, PlayingResumesFromTheTarget)
 
 TEST_F(SceneTest, ACancelledScanLeavesThePositionAndTheNextCommandScansAgain)
 {
-    const std::string path = WriteScenes("cancel.avi", {40, 30, 50});
+    const std::string path = wintest::WriteScenes("cancel.avi", {40, 30, 50});
     Open(path);
     dialog.OnCommand(IDC_PAUSE);
     SeekTo(10);
@@ -224,7 +209,7 @@ class SceneIndexFailureTest : public SceneTest, public testing::WithParamInterfa
 
 TEST_P(SceneIndexFailureTest, ShowsTheErrorClosesTheReaderAndRetriesNextTime)
 {
-    const std::string path = WriteScenes(std::string(GetParam().name) + ".avi", {40, 30});
+    const std::string path = wintest::WriteScenes(std::string(GetParam().name) + ".avi", {40, 30});
     Open(path);
     GetParam().damage(path);
     PopupWatch popups;
@@ -268,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SceneTest, ClosingTheWindowDuringTheScanEndsItQuietly)
 {
-    const std::string path = WriteScenes("close.avi", {40, 30, 50});
+    const std::string path = wintest::WriteScenes("close.avi", {40, 30, 50});
     Open(path);
     {
         PopupWatch popups([&](CProgressPopup*) { dialog.close(); });
@@ -293,7 +278,7 @@ TEST_F(SceneTest, ClosingTheWindowDuringTheScanEndsItQuietly)
 
 TEST_F(SceneTest, OtherCommandsWaitForTheScan)
 {
-    Open(WriteScenes("busy.avi", {40, 30, 50}));
+    Open(wintest::WriteScenes("busy.avi", {40, 30, 50}));
     dialog.OnCommand(IDC_PAUSE);
     PopupWatch popups([&](CProgressPopup*) {
         dialog.OnCommand(ID_FILE_CLOSE);

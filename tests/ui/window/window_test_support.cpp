@@ -107,6 +107,20 @@ std::string WriteClip(const std::string& name, int frames, fixture::DvSystem sys
     return path;
 }
 
+std::string WriteScenes(const std::string& name, const std::vector<int>& lengths)
+{
+    fixture::ClipOptions options;
+    fixture::DateTime start{2024, 7, 8, 10, 0, 0};
+    for (const int frames : lengths) {
+        options.scenes.push_back({start, frames});
+        start = fixture::AddSeconds(start, 3600);
+    }
+    const std::string path = TempPath(name);
+    std::string error;
+    EXPECT_TRUE(fixture::WriteCamcorderClip(path, options, &error)) << error;
+    return path;
+}
+
 std::string WriteBytes(const std::string& name, const std::string& bytes)
 {
     const std::string path = TempPath(name);

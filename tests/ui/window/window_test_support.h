@@ -80,6 +80,8 @@ void Spin(std::chrono::milliseconds time);
 std::string WriteClip(const std::string& name, int frames, int layout = 0);
 // A clip of `frames` frames recorded in `system` at display aspect `aspect`, type 2 with audio.
 std::string WriteClip(const std::string& name, int frames, fixture::DvSystem system, fixture::DisplayAspect aspect);
+// Scenes of these lengths recorded an hour apart from 2024-07-08 10:00:00, type 2 with audio.
+std::string WriteScenes(const std::string& name, const std::vector<int>& lengths);
 // A file with these bytes in the same folder.
 std::string WriteBytes(const std::string& name, const std::string& bytes);
 std::string TempPath(const std::string& name);
