@@ -278,6 +278,12 @@ TEST_F(ReviewTest, ScenePanelListsScenesSeeksOnAClickAndFollowsPlayback)
     Press(wintest::Slider(dialog), QKeyCombination(Qt::Key_PageUp));
     EXPECT_EQ(wintest::CurrentFrame(dialog), 1000);
     EXPECT_EQ(selected(), 1);
+    // The keys act while the panel is the active window too.
+    panel->activateWindow();
+    ASSERT_TRUE(wintest::WaitFor([&] { return panel->isActiveWindow(); }, 5s));
+    QTest::keyClick(table, Qt::Key_PageDown);
+    EXPECT_EQ(wintest::CurrentFrame(dialog), 3000);
+    EXPECT_EQ(selected(), 2);
     // Playing through a scene start moves the highlight with the position timer.
     PausedAt(2990);
     dialog.OnCommand(IDC_PLAY);
