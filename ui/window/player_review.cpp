@@ -15,6 +15,7 @@
 #include "ui/window/recorded_at.h"
 #include "ui/window/vr_window.h"
 
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
