@@ -6,13 +6,8 @@
 
 void InstallKeyboardShortcuts(QWidget* window, const std::function<void(int)>& dispatch)
 {
-    InstallKeyboardShortcuts(window, window, dispatch);
-}
-
-void InstallKeyboardShortcuts(QWidget* window, QWidget* other, const std::function<void(int)>& dispatch)
-{
     for (const KeyboardShortcut& entry : kKeyboardShortcuts) {
-        auto* shortcut = new QShortcut(QKeySequence(entry.keys), other);   // owned by other
+        auto* shortcut = new QShortcut(QKeySequence(entry.keys), window);
         shortcut->setContext(Qt::WindowShortcut);
         QObject::connect(shortcut, &QShortcut::activated, window, [window, dispatch, id = entry.command] {
             // The window runs as the application's modal window itself; any other modal window, and the

@@ -44,9 +44,6 @@ inline constexpr KeyboardShortcut kKeyboardShortcuts[] = {
 
 // Installs every shortcut on window. While a modal window has disabled it, the shortcuts do nothing.
 void InstallKeyboardShortcuts(QWidget* window, const std::function<void(int)>& dispatch);
-// The same keys while `other`, another top-level window of the player's (the floating scene panel), is the
-// active one: they act on window, and wait while window is disabled, as its own keys do.
-void InstallKeyboardShortcuts(QWidget* window, QWidget* other, const std::function<void(int)>& dispatch);
 
 // The first key of command as a menu shows it ("Ctrl+W"), empty when no key runs it.
 QString ShortcutText(int command);

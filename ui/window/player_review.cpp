@@ -10,12 +10,10 @@
 #include "ui/window/full_screen.h"
 #include "ui/window/goto_dialog.h"
 #include "ui/window/goto_target.h"
-#include "ui/window/keyboard_shortcuts.h"
 #include "ui/window/message_box.h"
 #include "ui/window/recorded_at.h"
 #include "ui/window/vr_window.h"
 
-#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -51,8 +49,6 @@ void CPlayerDlg::CreateReviewParts()
             SeekKeepingState(frame);
         }
     });
-    // The panel floats as a window of its own; the player's keys work while it is the active one.
-    InstallKeyboardShortcuts(this, m_scenePanel.Dock(), [this](int id) { OnCommand(id); });
     m_recent.Attach(m_menu.RecentFiles(), [this](const QString& path) { OpenRecentFile(path); });
     QObject::connect(this, &CPlayerDlg::fileOpened, this, [this](const QString& path) {
         m_recent.Add(path);

@@ -278,7 +278,7 @@ TEST_F(ReviewTest, ScenePanelListsScenesSeeksOnAClickAndFollowsPlayback)
     Press(wintest::Slider(dialog), QKeyCombination(Qt::Key_PageUp));
     EXPECT_EQ(wintest::CurrentFrame(dialog), 1000);
     EXPECT_EQ(selected(), 1);
-    // The keys act while the panel is the active window too.
+    // The keys act while the panel is the active window too: a floating tool window's keys are its owner's.
     panel->activateWindow();
     ASSERT_TRUE(wintest::WaitFor([&] { return panel->isActiveWindow(); }, 5s));
     QTest::keyClick(table, Qt::Key_PageDown);
