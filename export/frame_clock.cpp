@@ -27,9 +27,12 @@ bool CFrameClock::Read(std::int64_t frame, std::string& text, std::string& error
     std::uint8_t probe[kProbeBytes];
     const std::uint8_t* date = nullptr;
     const std::uint8_t* time = nullptr;
-    if (data >= 8 && ReadExactAt(m_reader.Fd(), probe, sizeof probe, data - 8)
-        && LoadLe32(probe + 4) >= kDifSequenceSize)
-        FindRecordingPacks(probe + 8, date, time);
+    // Frames of a raw DV stream have no chunk header in front: the probe starts at the frame itself.
+    const std::size_t header = m_reader.FrameBytes() != 0 ? 0 : 8;
+    const auto back = static_cast<std::int64_t>(header);
+    if (data >= back && ReadExactAt(m_reader.Fd(), probe, sizeof probe - 8 + header, data - back)
+        && (header == 0 || LoadLe32(probe + 4) >= kDifSequenceSize))
+        FindRecordingPacks(probe + header, date, time);
     m_packs.MarkAllEmpty();
     if (date != nullptr && time != nullptr) {
         std::memcpy(m_packs.entries[kPackRecDate].data(), date, kPackSize);
@@ -43,8 +46,8 @@ bool CFrameClock::Read(std::int64_t frame, std::string& text, std::string& error
 
 bool CFrameClock::ReadWholeFrame(std::int64_t frame, std::int64_t data, std::string& error)
 {
-    std::uint32_t size = 0;
-    if (!ReadFrameChunkSize(m_reader.Fd(), data, m_fileSize, frame, size, error))
+    std::uint32_t size = m_reader.FrameBytes();
+    if (size == 0 && !ReadFrameChunkSize(m_reader.Fd(), data, m_fileSize, frame, size, error))
         return false;
     m_frame.resize(size);
     errno = 0;

@@ -17,6 +17,9 @@ namespace zv {
 
 enum class SplitFormat { Avi, Dv };
 
+// What a split writes when the user does not say: a raw DV input stays raw DV, every other input becomes AVI.
+SplitFormat DefaultSplitFormat(const CDvAviReader& reader);
+
 struct SceneFile {
     std::int32_t scene = 0;   // from 1
     std::int64_t firstFrame = 0;
@@ -59,6 +62,7 @@ public:
                      std::string& error);
 
 private:
+    bool HeaderlessFormat(const CDvAviReader& reader, std::string& error);
     bool ReadFrameSizes(std::string& error);
     bool PlanScene(std::int32_t scene, std::int64_t first, std::int64_t end, const std::string& inputPath,
                    std::string& error);
@@ -71,6 +75,7 @@ private:
     std::string m_outputDir;
     SplitFormat m_format = SplitFormat::Avi;
     AviFormat m_avi;
+    std::uint32_t m_frameBytes = 0;   // the reader's FrameBytes: nonzero for frames without chunk headers
     std::vector<std::uint32_t> m_frameSizes;
     std::vector<AudioChunk> m_audio;
     std::vector<SceneFile> m_files;

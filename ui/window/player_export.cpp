@@ -69,7 +69,7 @@ void CPlayerDlg::ExportScenes()
     }
     zv::CSceneSplit split;
     std::string error;
-    const bool planned = split.Plan(m_scenes.Reader(), input, folder, zv::SplitFormat::Avi, error)
+    const bool planned = split.Plan(m_scenes.Reader(), input, folder, zv::DefaultSplitFormat(m_scenes.Reader()), error)
                       && split.CheckOutputs(input, true, error);
     if (!planned) {
         ShowErrorBox(this, error.c_str(), "Error!");
