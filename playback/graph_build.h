@@ -31,6 +31,7 @@ struct GraphBuild {
     bool systemStream = false;          // interleaved DV (type-1) rather than plain DV video frames
     zv::GstPtr<GstElement> decoder;     // null when the stream is not one to decode
     zv::GstPtr<GstElement> dvSplitter;  // null unless the sound comes out of the DV frames
+    bool lateSound = false;             // the first frame is silent but later ones carry sound
     zv::GstPtr<GstElement> metaFilter;
 };
 

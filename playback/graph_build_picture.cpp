@@ -49,8 +49,10 @@ HRESULT CPlaybackGraph::RouteFramesToDecoder(GraphBuild& build)
     if (FAILED(hr)) {
         return hr;
     }
-    if (!framesCarrySound) {
-        // Nothing for the DV splitter to do: its audio decoder would only complain about every frame.
+    if (!framesCarrySound || build.rawDv) {
+        // Nothing for a second DV splitter to do: without sound its audio decoder would only complain
+        // about every frame, and a raw stream's own DV splitter gives the sound once it starts.
+        build.lateSound = framesCarrySound;
         return ConnectFramesToDecoder(build.tee.get(), build.decoder.get(), build.systemStream);
     }
     return RouteThroughDvSplitter(build);
@@ -76,6 +78,8 @@ HRESULT CPlaybackGraph::RouteThroughDvSplitter(GraphBuild& build)
         return hr;
     }
     GstElement* dvSplitter = build.dvSplitter.get();
+    const zv::GstPtr<GstPad> guarded = zv::AdoptObject(gst_element_get_static_pad(dvSplitter, "sink"));
+    m_dvSplitterSound.Attach(guarded.get(), build.info.is625);
     zv::GstPtr<GstElement> splitterInput = zv::RefObject(dvSplitter);
     if (!build.systemStream) {
         // Plain DV video frames are whole DV frames too; only the caps say otherwise.
@@ -95,15 +99,14 @@ HRESULT CPlaybackGraph::RouteThroughDvSplitter(GraphBuild& build)
         return Fail(hr, "Could not connect DV splitter to DV decoder");
     }
     TimeDvSplitterPictures(dvSplitter);
-    // Frames without sound give the splitter no audio output: the file plays silent.
+    // A silent first frame gives the splitter no audio output yet: it comes with the first sound.
     zv::GstPtr<GstPad> soundPin;
-    if (SUCCEEDED(GetUnconnectedPin(dvSplitter, GST_PAD_SRC, soundPin))) {
-        hr = RenderAudio(soundPin.get());
-        if (FAILED(hr)) {
-            return Fail(hr, "Could not render DV Splitter audio output");
-        }
+    if (FAILED(GetUnconnectedPin(dvSplitter, GST_PAD_SRC, soundPin))) {
+        build.lateSound = true;
+        return S_OK;
     }
-    return S_OK;
+    hr = RenderAudio(soundPin.get());
+    return FAILED(hr) ? Fail(hr, "Could not render DV Splitter audio output") : S_OK;
 }
 
 // The DV splitter makes its pads from the first frame: let exactly that frame through and hold its

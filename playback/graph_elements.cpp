@@ -303,7 +303,7 @@ HRESULT CPlaybackGraph::ConnectFilters(GstPipeline* graph, GstElement* source, G
     return hr;
 }
 
-HRESULT CPlaybackGraph::RenderAudio(GstPad* outputPin)
+HRESULT CPlaybackGraph::RenderAudio(GstPad* outputPin, bool late)
 {
     if (outputPin == nullptr || !graph_build::PadCapsHaveName(outputPin, "audio/x-raw")) {
         return E_FAIL;
@@ -328,11 +328,32 @@ HRESULT CPlaybackGraph::RenderAudio(GstPad* outputPin)
             return E_FAIL;
         }
     }
+    if (late && g_object_class_find_property(G_OBJECT_GET_CLASS(elements.back().get()), "async") != nullptr) {
+        g_object_set(elements.back().get(), "async", FALSE, nullptr);
+    }
     for (auto& element : elements) {
         gst_element_sync_state_with_parent(element.get());
     }
     ReportMissingAudioOutput(elements.back().get());
+    if (late) {
+        m_lateSoundInput = zv::RefObject(elements.front().get());
+    }
     return ConnectPinToFilter(m_pGraph.get(), outputPin, elements.front().get());
+}
+
+void CPlaybackGraph::LinkLateSound(GstPad* pad)
+{
+    if (std::strncmp(GST_OBJECT_NAME(pad), "audio", 5) != 0 || gst_pad_is_linked(pad)) {
+        return;
+    }
+    if (!m_lateSoundInput) {
+        RenderAudio(pad, true);   // failing, the file plays silent as it would have without the late sound
+        return;
+    }
+    const zv::GstPtr<GstPad> input = zv::AdoptObject(gst_element_get_static_pad(m_lateSoundInput.get(), "sink"));
+    if (input && !gst_pad_is_linked(input.get())) {
+        gst_pad_link(pad, input.get());
+    }
 }
 
 HRESULT CPlaybackGraph::AddVideoRenderer(std::int32_t kind, zv::GstPtr<GstElement>& renderer)

@@ -7,7 +7,8 @@ CPadRelinker::~CPadRelinker()
     }
 }
 
-void CPadRelinker::Watch(GstElement* demuxer, std::function<void(GstPad*)> relinked)
+void CPadRelinker::Watch(GstElement* demuxer, std::function<void(GstPad*)> relinked,
+                         std::function<void(GstPad*)> unmatched)
 {
     std::vector<Link> links;
     GST_OBJECT_LOCK(demuxer);
@@ -23,6 +24,7 @@ void CPadRelinker::Watch(GstElement* demuxer, std::function<void(GstPad*)> relin
         std::lock_guard<std::mutex> lock(m_mutex);
         m_links = std::move(links);
         m_relinked = std::move(relinked);
+        m_unmatched = std::move(unmatched);
     }
     if (!m_demuxer) {
         m_demuxer = zv::RefObject(demuxer);
@@ -35,11 +37,15 @@ void CPadRelinker::OnPadAdded(GstElement* /*element*/, GstPad* pad, gpointer sel
     auto* relinker = static_cast<CPadRelinker*>(self);
     std::lock_guard<std::mutex> lock(relinker->m_mutex);
     for (const Link& link : relinker->m_links) {
-        if (link.padName == GST_OBJECT_NAME(pad) && !gst_pad_is_linked(link.peer.get())) {
-            if (gst_pad_link(pad, link.peer.get()) == GST_PAD_LINK_OK && relinker->m_relinked) {
+        if (link.padName == GST_OBJECT_NAME(pad)) {
+            if (!gst_pad_is_linked(link.peer.get()) && gst_pad_link(pad, link.peer.get()) == GST_PAD_LINK_OK
+                && relinker->m_relinked) {
                 relinker->m_relinked(pad);
             }
             return;
         }
+    }
+    if (relinker->m_unmatched) {
+        relinker->m_unmatched(pad);
     }
 }

@@ -18,8 +18,10 @@ public:
     CPadRelinker(const CPadRelinker&) = delete;
     CPadRelinker& operator=(const CPadRelinker&) = delete;
 
-    // Records the demuxer's linked outputs now. relinked (optional) is told of every pad linked again.
-    void Watch(GstElement* demuxer, std::function<void(GstPad*)> relinked = {});
+    // Records the demuxer's linked outputs now. relinked (optional) is told of every pad linked again,
+    // unmatched (optional) of every new pad that no recorded output had: one the data only brought later.
+    void Watch(GstElement* demuxer, std::function<void(GstPad*)> relinked = {},
+               std::function<void(GstPad*)> unmatched = {});
 
 private:
     struct Link {
@@ -33,4 +35,5 @@ private:
     std::mutex m_mutex;   // the links are read on the demuxer's streaming thread
     std::vector<Link> m_links;
     std::function<void(GstPad*)> m_relinked;
+    std::function<void(GstPad*)> m_unmatched;
 };

@@ -13,6 +13,7 @@
 #include "playback/pad_relinker.h"
 #include "playback/seek_frame_gate.h"
 #include "playback/sink_watch.h"
+#include "playback/sound_guard.h"
 #include "playback/windowless_control.h"
 
 #include <cstdint>
@@ -133,7 +134,11 @@ private:
     HRESULT MakeAndAdd(const char* factory, const char* name, zv::GstPtr<GstElement>& element,
                        const char* createMessage, const char* addMessage);
     HRESULT LinkThroughConverter(GstPad* outputPin, GstPad* inputPin);
-    HRESULT RenderAudio(GstPad* outputPin);
+    // The sound chain on outputPin. A late chain (for sound that starts after the graph was built) joins a
+    // running graph, so its output does not wait to preroll; it is kept for the pads made after a stop.
+    HRESULT RenderAudio(GstPad* outputPin, bool late = false);
+    // A DV splitter's output that only appeared once the frames brought sound: to the late sound chain.
+    void LinkLateSound(GstPad* pad);
     // The elements inside a renderer of each kind, first to last; empty when one cannot be made.
     std::vector<zv::GstPtr<GstElement>> OverlayChain();
     std::vector<zv::GstPtr<GstElement>> BuiltInChain();
@@ -156,6 +161,8 @@ private:
     CPadGate m_dvSplitterGate;
     CBufferValve m_discoveryValve;
     CFrameTimingProbe m_dvSplitterTiming;
+    CSoundGuard m_splitterSound;
+    CSoundGuard m_dvSplitterSound;
     CPadRelinker m_splitterLinks;
     CPadRelinker m_dvSplitterLinks;
     CSinkWatch m_seekWatch;
@@ -163,6 +170,7 @@ private:
     CSeekFrameGate m_decoderGate;
     CSeekFrameGate m_stripGate;
     std::string m_audioSinkFactory = "autoaudiosink";
+    zv::GstPtr<GstElement> m_lateSoundInput;   // touched only on the streaming thread that found the sound
     std::string m_errorDetail;
 };
 

@@ -12,6 +12,7 @@
 #include "playback/stream_subtype.h"
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -178,6 +179,10 @@ HRESULT CPlaybackGraph::AddSplitter(GraphBuild& build)
         return hr;
     }
     m_splitterGate.Attach(build.splitter.get(), rawDv ? CPadGate::HoldAt::VideoPad : CPadGate::HoldAt::NoMorePads);
+    if (rawDv) {
+        const zv::GstPtr<GstPad> input = zv::AdoptObject(gst_element_get_static_pad(build.splitter.get(), "sink"));
+        m_splitterSound.Attach(input.get(), build.info.is625);
+    }
     hr = ConnectFilters(m_pGraph.get(), build.reader.get(), build.splitter.get());
     if (SUCCEEDED(hr)) {
         if (gst_element_set_state(GST_ELEMENT(m_pGraph.get()), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE
@@ -366,13 +371,17 @@ void CPlaybackGraph::WatchRelinking(GraphBuild& build)
             m_dvSplitterTiming.MoveTo(pad);
         }
     };
+    std::function<void(GstPad*)> lateSound;
+    if (build.lateSound) {
+        lateSound = [this](GstPad* pad) { LinkLateSound(pad); };
+    }
     if (build.rawDv) {
-        m_splitterLinks.Watch(build.splitter.get(), timeVideoPad);
+        m_splitterLinks.Watch(build.splitter.get(), timeVideoPad, lateSound);
     } else {
         m_splitterLinks.Watch(build.splitter.get());
     }
     if (build.dvSplitter) {
-        m_dvSplitterLinks.Watch(build.dvSplitter.get(), timeVideoPad);
+        m_dvSplitterLinks.Watch(build.dvSplitter.get(), timeVideoPad, lateSound);
     }
 }
 
