@@ -3,6 +3,7 @@
 
 #include "playback/appsink_renderer.h"
 #include "playback/playback_graph.h"
+#include "tests/fixtures/raw_dv_writer.h"
 #include "tests/playback/clip_files.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include <unistd.h>
 
 using pipeline_test::ClipCase;
 using fixture::AviIndex;
@@ -109,6 +112,88 @@ int CountElements(CPlaybackGraph& graph, const char* factoryName)
     return count;
 }
 
+// Runs the graph until the end of the stream has come through its notify events (10 s at most).
+bool PlayToTheEnd(CPlaybackGraph& graph, const NotifyCounter& notify)
+{
+    if (graph.Run() != S_OK) {
+        return false;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    bool ended = false;
+    while (!ended && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (notify.count > 0) {
+            ended = graph.HandleGraphEvents();
+        }
+    }
+    return ended;
+}
+
+// The time of the last sound buffer the sound output (the graph's only fakesink) was given; -1 when it was
+// given none, or there is no sound output.
+std::int64_t LastSoundTime(CPlaybackGraph& graph)
+{
+    std::int64_t time = -1;
+    zv::ForEachElement(gst_bin_iterate_recurse(GST_BIN(graph.Graph())), [&](GstElement* element) {
+        GstElementFactory* factory = gst_element_get_factory(element);
+        if (factory == nullptr || g_strcmp0(GST_OBJECT_NAME(factory), "fakesink") != 0) {
+            return true;
+        }
+        GstSample* sample = nullptr;
+        g_object_get(element, "last-sample", &sample, nullptr);
+        if (sample != nullptr && gst_sample_get_buffer(sample) != nullptr) {
+            time = static_cast<std::int64_t>(GST_BUFFER_PTS(gst_sample_get_buffer(sample)));
+        }
+        if (sample != nullptr) {
+            gst_sample_unref(sample);
+        }
+        return false;
+    });
+    return time;
+}
+
+// What this process writes on its standard error while it lives (the media framework's and its libraries'
+// complaints go straight there).
+class StderrCapture {
+public:
+    StderrCapture() : m_file(std::tmpfile()), m_saved(::dup(2))
+    {
+        std::fflush(stderr);
+        ::dup2(::fileno(m_file), 2);
+    }
+    ~StderrCapture()
+    {
+        Restore();
+        std::fclose(m_file);
+    }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+    std::string Take()
+    {
+        Restore();
+        std::string text;
+        std::rewind(m_file);
+        for (int c = std::fgetc(m_file); c != EOF; c = std::fgetc(m_file)) {
+            text += static_cast<char>(c);
+        }
+        return text;
+    }
+
+private:
+    void Restore()
+    {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, 2);
+            ::close(m_saved);
+            m_saved = -1;
+        }
+    }
+    std::FILE* m_file;
+    int m_saved;
+};
+
 const ClipCase kClips[] = {
     {"pal_type2_audio_idx1", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 20},
     {"pal_type1_odml", DvSystem::Pal625, AviLayout::Type1, AviIndex::OpenDml, 20},
@@ -175,17 +260,7 @@ TEST_P(FrameExact, SeekStepRewindAndEndOfStreamShowTheSameFrameInPictureAndStrip
     // Play the last few frames: the end of the stream arrives as a notify event and leaves the graph
     // paused on the last frame.
     ASSERT_EQ(graph->SeekToFrame(count - 4), S_OK);
-    ASSERT_EQ(graph->Run(), S_OK);
-    QElapsedTimer timer;
-    timer.start();
-    bool ended = false;
-    while (!ended && timer.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        if (notify.count > 0) {
-            ended = graph->HandleGraphEvents();
-        }
-    }
-    ASSERT_TRUE(ended);
+    ASSERT_TRUE(PlayToTheEnd(*graph, notify));
     graph->GetState(500, &state);
     EXPECT_EQ(state, State_Paused);
     EXPECT_TRUE(shows(*graph, last));
@@ -406,23 +481,29 @@ TEST(PlaybackGraph, StatesFollowRunPauseAndStopAndAStoppedGraphPlaysAgain)
 
 // Frames whose sound packs are removed (every AAUX pack absent): with no sound anywhere there is nothing
 // for the DV splitter to find and the frames go to the decoder directly; a capture that only starts on
-// blank tape still gets the DV splitter and its sound. Either way the picture plays.
+// blank tape still gets the DV splitter and its sound, and so does a raw stream, whose own DV splitter
+// gives it (one splitter, never two in a row). Either way the picture plays, the sound that is there
+// reaches the sound output to the last frame, and the media framework says nothing on the terminal.
 TEST(PlaybackGraph, TheDvSplitterIsThereOnlyWhenSomeFramesCarrySound)
 {
     struct Case {
         const char* name;
         std::int64_t silentFrames;   // from the start
         int dvSplitters;
+        fixture::ClipWrapper wrapper = fixture::ClipWrapper::Avi;
     };
     constexpr std::int64_t kFrames = 80;
     const Case cases[] = {
         {"no_sound_anywhere", kFrames, 0},
         {"blank_tape_then_sound", 70, 1},
         {"sound_from_the_first_frame", 0, 1},
+        {"raw_blank_tape_then_sound", 70, 1, fixture::ClipWrapper::RawDv},
+        {"raw_sound_from_the_first_frame", 0, 1, fixture::ClipWrapper::RawDv},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const ClipCase clip{c.name, DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1Absolute, kFrames};
+        const ClipCase clip{c.name, DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1Absolute, kFrames,
+                            fixture::DisplayAspect::Normal4x3, c.wrapper};
         const fixture::ClipOptions options = pipeline_test::OptionsOf(clip);
         const fixture::FrameSource camcorder = fixture::MakeCamcorderFrameSource(options);
         const fixture::FrameSource silent = [&](std::int64_t frame, std::size_t needed, std::vector<std::uint8_t>& data) {
@@ -436,11 +517,18 @@ TEST(PlaybackGraph, TheDvSplitterIsThereOnlyWhenSomeFramesCarrySound)
             }
             return true;
         };
-        const std::string path = pipeline_test::TempPath(std::string(c.name) + ".avi");
+        const bool raw = c.wrapper == fixture::ClipWrapper::RawDv;
+        const std::string path = pipeline_test::TempPath(std::string(c.name) + (raw ? ".dv" : ".avi"));
         std::string error;
-        ASSERT_TRUE(fixture::WriteDvAvi(path, fixture::ClipWriterOptions(options), silent, nullptr, &error)) << error;
+        ASSERT_TRUE(raw ? fixture::WriteRawDv(path, fixture::ClipWriterOptions(options), silent, &error)
+                        : fixture::WriteDvAvi(path, fixture::ClipWriterOptions(options), silent, nullptr, &error))
+            << error;
+        StderrCapture terminal;
+        NotifyCounter notify;
         CPlaybackGraph graph;
         graph.SetAudioSinkFactory("fakesink");
+        graph.m_hwndNotify = &notify;
+        graph.m_uNotifyMsg = WM_APP_GRAPH_NOTIFY;
         ASSERT_EQ(graph.BuildGraph(path.c_str(), 2, 2, 1, 700, 100), S_OK) << graph.m_szError;
         EXPECT_EQ(CountElements(graph, "dvdemux"), c.dvSplitters);
         ASSERT_EQ(graph.Pause(), S_OK);
@@ -449,6 +537,21 @@ TEST(PlaybackGraph, TheDvSplitterIsThereOnlyWhenSomeFramesCarrySound)
         QImage picture;
         ASSERT_TRUE(video->CurrentImage(picture));
         EXPECT_EQ(pipeline_test::PictureIdentity(picture), 4);
+        // Through the last silent frames into the sound, which plays to the last frame.
+        ASSERT_EQ(graph.SeekToFrame(c.silentFrames > 5 && c.silentFrames < kFrames ? c.silentFrames - 5 : 60), S_OK);
+        EXPECT_TRUE(PlayToTheEnd(graph, notify));
+        const std::int64_t lastSound = LastSoundTime(graph);
+        if (c.silentFrames < kFrames) {
+            EXPECT_GE(lastSound, (kFrames - 1) * GST_SECOND / 25) << "the sound stopped at " << lastSound << " ns";
+        } else {
+            EXPECT_EQ(lastSound, -1);
+        }
+        // (The DV library's own "# no audio" for each silent frame its splitter is given is all it may say.)
+        std::string said = terminal.Take();
+        for (std::size_t at = said.find("# no audio\n"); at != std::string::npos; at = said.find("# no audio\n")) {
+            said.erase(at, 11);
+        }
+        EXPECT_EQ(said, "");
     }
 }
 
