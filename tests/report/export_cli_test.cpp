@@ -13,6 +13,7 @@
 
 #include "dvmeta/dv_pack_layout.h"
 #include "tests/fixtures/avi_walk.h"
+#include "tests/fixtures/raw_dv_writer.h"
 #include "tests/report/cli_test_support.h"
 
 namespace {
@@ -51,22 +52,27 @@ protected:
 struct Shape {
     DvSystem system;
     AviLayout layout;
-    AviIndex index;
+    AviIndex index;   // (of a raw input: the layout its AVI scene files take)
     const char* name;
+    fixture::ClipWrapper wrapper = fixture::ClipWrapper::Avi;
 };
 
 class SplitShapes : public ExportCli, public ::testing::WithParamInterface<Shape> {};
 
 // Every output of every layout: our check, one scene, the input's metadata rows, the input's frames byte for
-// byte through ffmpeg, its sound, and GStreamer playing it.
+// byte through ffmpeg, its sound, and GStreamer playing it. A raw input's scenes are raw streams unless
+// --format asks for AVI.
 TEST_P(SplitShapes, EveryOutputHoldsItsSceneLosslessly)
 {
     const Shape& shape = GetParam();
-    const fixture::ClipOptions clip = ThreeScenes(shape.system, shape.layout, shape.index);
-    const std::string input = Write(std::string(shape.name) + ".avi", clip);
+    fixture::ClipOptions clip = ThreeScenes(shape.system, shape.layout, shape.index);
+    clip.wrapper = shape.wrapper;
+    const bool raw = shape.wrapper == fixture::ClipWrapper::RawDv;
+    const std::string input = Write(std::string(shape.name) + (raw ? ".dv" : ".avi"), clip);
     const std::size_t frameBytes = fixture::FrameBytes(shape.system);
-    const std::string frames = RunProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", input, "-map", "0:v", "-c",
-                                           "copy", "-f", "rawvideo", "-"}).out;
+    const std::string frames = raw ? Slurp(input)
+                                   : RunProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", input, "-map", "0:v", "-c",
+                                                 "copy", "-f", "rawvideo", "-"}).out;
     const std::vector<std::string> rows = Lines(Zv({"--metadata", input}).out);
     ASSERT_EQ(frames.size(), 62 * frameBytes);
     const std::vector<std::int64_t> starts = {0, 30, 50, 62};
@@ -76,7 +82,10 @@ TEST_P(SplitShapes, EveryOutputHoldsItsSceneLosslessly)
     for (const char* format : {"avi", "dv"}) {
         SCOPED_TRACE(format);
         const std::string dir = s_dir + "/" + shape.name + "-" + format + "/new";   // created with its parent
-        const ProcessResult split = Zv({"--split", input, "--output-dir", dir, "--format", format});
+        std::vector<std::string> args{"--split", input, "--output-dir", dir, "--format", format};
+        if (raw && std::string(format) == "dv")
+            args.resize(4);   // the default for a raw input
+        const ProcessResult split = Zv(args);
         ASSERT_EQ(split.status, 0) << split.err;
         EXPECT_EQ(split.err, "");
         const std::vector<std::string> table = Lines(split.out);
@@ -90,9 +99,11 @@ TEST_P(SplitShapes, EveryOutputHoldsItsSceneLosslessly)
             const std::string expected = frames.substr(starts[k] * frameBytes, count * frameBytes);
             if (std::string(format) == "dv") {
                 EXPECT_TRUE(Slurp(path) == expected) << path;
-                if (k != 1)
-                    continue;   // the raw stream is the frames themselves; one file is enough for the players
             }
+            EXPECT_EQ(Zv({"--check", path}).out, "Recognised\n");
+            EXPECT_EQ(Lines(Zv({"--scenes", path}).out).size(), 2u) << path;
+            if (std::string(format) == "dv" && k != 1)
+                continue;   // the raw stream is the frames themselves; one file is enough for the players
             const std::string demux = std::string(format) == "dv" ? "dvdemux ! queue"
                                     : type1 ? "avidemux ! queue ! dvdemux ! queue" : "avidemux ! queue";
             const ProcessResult gst = RunProcess({"sh", "-c", "exec gst-launch-1.0 -q filesrc location='" + path + "' ! "
@@ -104,8 +115,6 @@ TEST_P(SplitShapes, EveryOutputHoldsItsSceneLosslessly)
             EXPECT_TRUE(ff.out == expected) << path << ": ffmpeg gives " << ff.out.size() << " bytes";
             if (std::string(format) == "dv")
                 continue;
-            EXPECT_EQ(Zv({"--check", path}).out, "Recognised\n");
-            EXPECT_EQ(Lines(Zv({"--scenes", path}).out).size(), 2u) << path;
             const std::vector<std::string> own = Lines(Zv({"--metadata", path}).out);
             ASSERT_EQ(own.size(), static_cast<std::size_t>(count) + 1);
             for (std::int64_t n = 0; n < count; ++n)
@@ -127,7 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Shape{DvSystem::Pal625, AviLayout::Type1, AviIndex::Idx1Absolute, "t1-abs"},
                       Shape{DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1MoviRelative, "t2-rel"},
                       Shape{DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::OpenDml, "t2a-odml"},
-                      Shape{DvSystem::Ntsc525, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, "t2a-ntsc"}),
+                      Shape{DvSystem::Ntsc525, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, "t2a-ntsc"},
+                      Shape{DvSystem::Pal625, AviLayout::Type1, AviIndex::Idx1Absolute, "raw-pal", fixture::ClipWrapper::RawDv},
+                      Shape{DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, "raw-ntsc", fixture::ClipWrapper::RawDv}),
     [](const auto& info) { return std::string(info.param.name).replace(info.param.name[2] == '-' ? 2 : 3, 1, "_"); });
 
 // Nothing is half-done: every refusal comes before anything is written, and a failed write leaves nothing.
@@ -205,6 +216,11 @@ TEST_F(ExportCli, SubtitlesGiveOneCuePerSecondOfRecordingAndReadInFfmpegAndGStre
 
     const std::string srt = s_dir + "/cues.srt", vtt = s_dir + "/cues.vtt";
     ASSERT_EQ(Zv({"--subtitles", input, "--output", srt, "--date-format", "1"}).status, 0);
+    // The same frames as a raw stream: the same cues, to the millisecond.
+    const std::string raw = s_dir + "/cues.dv", rawSrt = s_dir + "/cues-raw.srt";
+    ASSERT_TRUE(fixture::WriteRawDv(raw, writer, withDropout, &error)) << error;
+    ASSERT_EQ(Zv({"--subtitles", raw, "--output", rawSrt, "--date-format", "1"}).status, 0);
+    EXPECT_EQ(Slurp(rawSrt), Slurp(srt));
     EXPECT_EQ(Slurp(srt), "1\n00:00:00,000 --> 00:00:00,333\n08/07/2024 19:55:58\n\n"
                           "2\n00:00:00,500 --> 00:00:01,001\n08/07/2024 19:55:58\n\n"
                           "3\n00:00:01,001 --> 00:00:01,501\n08/07/2024 19:55:59\n\n"

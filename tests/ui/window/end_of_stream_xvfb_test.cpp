@@ -1,5 +1,5 @@
 // The end of short files on a real X server with a window manager: the main window opens 1-frame
-// (camcorder and blank-tape frames) and 5-frame clips again and again (through File > Open, as a person
+// (camcorder and blank-tape frames) and 5-frame clips (in AVI and as a raw DV stream) again and again (through File > Open, as a person
 // would), plays each to its end, and every time the end latches Pause, not Play, and Backward Frame
 // still works from the last frame and shows its picture.
 //
@@ -103,7 +103,7 @@ void StoreRenderer(int renderer)
 // Renderer setting: 2 the built-in renderer, 1 the X11 overlay.
 class EndOfStreamOnXServer : public testing::TestWithParam<int> {};
 
-// Each round opens the three files: 45 opens with the built-in renderer, 12 with the overlay.
+// Each round opens the four files: 60 opens with the built-in renderer, 16 with the overlay.
 int Rounds(int renderer)
 {
     return renderer == 1 ? 4 : 15;
@@ -119,6 +119,7 @@ TEST_P(EndOfStreamOnXServer, ShortFilesPlayedToTheEndLatchPauseAndStepBackEveryT
     CPlayerDlg dialog;
     const std::string one = wintest::WriteClip("eos_one.avi", 1, 2);    // type 1: through the DV splitter
     const std::string five = wintest::WriteClip("eos_five.avi", 5, 0);  // type 2 with its sound stream
+    const std::string raw = wintest::WriteClip("eos_five.dv", 5);        // the DV splitter reads the file itself
     // Blank tape: no pack at all, no sound stream.
     const std::string blank = wintest::TempPath("eos_blank.avi");
     fixture::ClipOptions options;
@@ -135,7 +136,7 @@ TEST_P(EndOfStreamOnXServer, ShortFilesPlayedToTheEndLatchPauseAndStepBackEveryT
     };
     int misses = 0;
     for (int round = 0; round < Rounds(GetParam()); ++round) {
-        for (const auto& [path, frames] : {std::pair{five, 5}, std::pair{one, 1}, std::pair{blank, 1}}) {
+        for (const auto& [path, frames] : {std::pair{five, 5}, std::pair{one, 1}, std::pair{blank, 1}, std::pair{raw, 5}}) {
             SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(frames) + " frames");
             if (round > 0 || path != five) {
                 wintest::AnswerNextModal<QFileDialog>(&dialog, [&](QFileDialog* files) { wintest::TypeFileName(files, path); });

@@ -85,15 +85,19 @@ TEST_F(ExportTest, ItemsAreOfferedWhileAFileIsOpen)
     }
 }
 
-TEST_F(ExportTest, SplitWritesOneReadableFilePerSceneAndAsksBeforeReplacing)
+// The scene files keep the input's wrapper: a raw stream's scenes are raw streams.
+class SplitTest : public ExportTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(SplitTest, WritesOneReadableFilePerSceneAndAsksBeforeReplacing)
 {
-    Open(wintest::WriteScenes("tape.avi", {30, 20, 25}));
-    const std::string folder = EmptyFolder("scenes");
+    const std::string ext = GetParam();
+    Open(wintest::WriteScenes("tape." + ext, {30, 20, 25}));
+    const std::string folder = EmptyFolder("scenes-" + ext);
     Choose(folder);
     Export(ID_FILE_EXPORT_SCENES);
 
-    const std::set<std::string> expected{"tape.001.2024-07-08_10-00-00.avi", "tape.002.2024-07-08_11-00-00.avi",
-                                         "tape.003.2024-07-08_12-00-00.avi"};
+    const std::string first = "tape.001.2024-07-08_10-00-00." + ext;
+    const std::set<std::string> expected{first, "tape.002.2024-07-08_11-00-00." + ext, "tape.003.2024-07-08_12-00-00." + ext};
     ASSERT_EQ(FilesIn(folder), expected);
     const std::vector<std::size_t> frames{30, 20, 25};
     std::size_t k = 0;
@@ -111,16 +115,18 @@ TEST_F(ExportTest, SplitWritesOneReadableFilePerSceneAndAsksBeforeReplacing)
     EXPECT_EQ(wintest::GraphState(dialog), State_Running);
 
     // Again into the same folder: the question names the file in the way, and No writes nothing.
-    const auto before = fs::last_write_time(folder + "/tape.001.2024-07-08_10-00-00.avi");
+    const auto before = fs::last_write_time(folder + "/" + first);
     Choose(folder);
     Export(ID_FILE_EXPORT_SCENES);
     ASSERT_EQ(boxes.Messages().size(), 2u);
     EXPECT_EQ(boxes.Messages()[1].icon, QMessageBox::Question);
-    EXPECT_NE(boxes.Messages()[1].text.find("3 of the files already exist, the first of them " + folder
-                                            + "/tape.001.2024-07-08_10-00-00.avi"), std::string::npos);
-    EXPECT_EQ(fs::last_write_time(folder + "/tape.001.2024-07-08_10-00-00.avi"), before);
+    EXPECT_NE(boxes.Messages()[1].text.find("3 of the files already exist, the first of them " + folder + "/" + first),
+              std::string::npos);
+    EXPECT_EQ(fs::last_write_time(folder + "/" + first), before);
     EXPECT_EQ(FilesIn(folder), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Inputs, SplitTest, testing::Values("avi", "dv"));
 
 TEST_F(ExportTest, RefusalsOfTheCommandLineShowInTheErrorBox)
 {

@@ -82,10 +82,20 @@ std::string TempPath(const std::string& name)
     return Folder().filePath(QString::fromStdString(name)).toStdString();
 }
 
+namespace {
+
+fixture::ClipWrapper WrapperFor(const std::string& name)
+{
+    return name.ends_with(".dv") ? fixture::ClipWrapper::RawDv : fixture::ClipWrapper::Avi;
+}
+
+}  // namespace
+
 std::string WriteClip(const std::string& name, int frames, int layout)
 {
     const std::string path = TempPath(name);
     fixture::ClipOptions options;
+    options.wrapper = WrapperFor(name);
     options.layout = layout == 0 ? fixture::AviLayout::Type2WithAudio
                      : layout == 1 ? fixture::AviLayout::Type2
                                    : fixture::AviLayout::Type1;
@@ -110,6 +120,7 @@ std::string WriteClip(const std::string& name, int frames, fixture::DvSystem sys
 std::string WriteScenes(const std::string& name, const std::vector<int>& lengths)
 {
     fixture::ClipOptions options;
+    options.wrapper = WrapperFor(name);
     fixture::DateTime start{2024, 7, 8, 10, 0, 0};
     for (const int frames : lengths) {
         options.scenes.push_back({start, frames});

@@ -76,7 +76,8 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
 void Spin(std::chrono::milliseconds time);
 
 // A PAL clip of `frames` frames in the given layout (0 = type 2 with audio, 1 = type 2, 2 = type 1) in a
-// temporary folder that lives as long as the test binary.
+// temporary folder that lives as long as the test binary. A name ending ".dv" gets the frames as a raw DV
+// stream (layout aside) by WriteClip and WriteScenes alike.
 std::string WriteClip(const std::string& name, int frames, int layout = 0);
 // A clip of `frames` frames recorded in `system` at display aspect `aspect`, type 2 with audio.
 std::string WriteClip(const std::string& name, int frames, fixture::DvSystem system, fixture::DisplayAspect aspect);
