@@ -1,7 +1,9 @@
 // Arbitrary file heads through the open command's gate, the first-stream facts read beside it, and the
-// index-claims check that stands before the playback pipeline.
+// index-claims check that stands before the playback pipeline. Heads that open with a DIF header block are
+// raw DV streams: too short below one whole frame, their facts from the file's size alone.
 
 #include "avi/dv_avi_check.h"
+#include "avi/dv_container.h"
 #include "avi/file_io.h"
 #include "avi/index_claims.h"
 #include "avi/stream_info.h"
@@ -20,15 +22,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DvAviCheckResult result = CheckDvAviFile(file.Path());
     if (result != Recognised && result != TooShort && result != NotDvAvi)
         std::abort();   // an in-memory file always opens and reads
-    if ((result == TooShort) != (size < 164 || (size < 212 && data[108] == 'v' && data[109] == 'i'
-                                                 && data[110] == 'd' && data[111] == 's' && data[8] == 'A'
-                                                 && data[9] == 'V' && data[10] == 'I' && data[11] == ' ')))
+    const bool raw = StartsWithDifHeader(data, size);
+    const std::uint32_t rawFrame = raw ? DvFrameSystemOf(data).frameBytes : 0;
+    const bool tooShort = raw ? size < rawFrame
+                              : size < 164 || (size < 212 && data[108] == 'v' && data[109] == 'i' && data[110] == 'd'
+                                               && data[111] == 's' && data[8] == 'A' && data[9] == 'V' && data[10] == 'I'
+                                               && data[11] == ' ');
+    if ((result == TooShort) != tooShort || (raw && result == NotDvAvi))
         std::abort();   // too short means exactly: the bytes the check needs are not all there
 
     FirstStreamInfo info;
     const bool read = ReadFirstStreamInfo(file.Path(), info);
-    if (read != (size >= 164))
+    if (read != (raw || size >= 164))
         std::abort();
+    if (raw && (info.container != DvContainer::RawDv || info.frameBytes != rawFrame || info.length != size / rawFrame))
+        std::abort();   // a raw stream's facts: its frames counted from its size
 
     const zv::UniqueFd fd(::open(file.Path(), O_RDONLY | O_CLOEXEC));
     const IndexClaimsVerdict claims = CheckIndexClaims(fd.Get());

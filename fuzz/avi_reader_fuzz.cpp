@@ -1,5 +1,6 @@
 // Arbitrary files through the player's own reader: the frame index from idx1 or the OpenDML indexes, the
-// scene scan over every indexed frame, and the scene lookups the scene buttons make.
+// scene scan over every indexed frame, and the scene lookups the scene buttons make. A raw DV stream's index
+// is computed from its size: whole frames back to back, the rest counted as a partial frame.
 
 #include "avi/dv_avi_reader.h"
 #include "fuzz/memory_file.h"
@@ -20,6 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto frames = static_cast<std::int64_t>(reader.FrameOffsets().size());
     if (frames == 0)
         std::abort();   // a successful build always finds a frame
+    if (const std::int64_t frameBytes = reader.FrameBytes(); frameBytes != 0) {
+        const auto whole = static_cast<std::int64_t>(size) / frameBytes;
+        if (frames != whole || reader.TrailingBytes() != static_cast<std::int64_t>(size) - whole * frameBytes
+            || reader.FrameOffsets().back() != (frames - 1) * frameBytes)
+            std::abort();
+    }
     if (reader.ScanScenes(nullptr)) {
         std::int32_t previous = 0;
         for (const std::int32_t start : reader.SceneStarts()) {

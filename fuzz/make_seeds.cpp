@@ -4,7 +4,9 @@
 //   make_seeds OUTPUT_FOLDER
 //
 // Files are kept small for speed: a file's frames hold only their first DIF sequence (all the index and the
-// scene scan read), and OpenDML files use the smallest RIFF form so that they still reach AVIX forms.
+// scene scan read), and OpenDML files use the smallest RIFF form so that they still reach AVIX forms. Raw
+// DV streams cannot shrink their frames (a frame's place is its number times its size): their frames keep
+// the first DIF sequence and are zero after it.
 
 #include "tests/fixtures/avi_writer.h"
 #include "tests/fixtures/camcorder_clip.h"
@@ -79,6 +81,31 @@ const char* IndexName(AviIndex i)
     return i == AviIndex::Idx1Absolute ? "idx1abs" : i == AviIndex::Idx1MoviRelative ? "idx1rel" : "odml";
 }
 
+// Two frames of each system back to back, the second one cut to half its first DIF sequence in one copy.
+bool WriteRawSeeds(const std::string& root, int& written)
+{
+    for (DvSystem system : {DvSystem::Pal625, DvSystem::Ntsc525}) {
+        const FrameSource source = ShortFrames(Clip(system, AviLayout::Type2, AviIndex::Idx1Absolute));
+        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint8_t> data;
+        for (std::int64_t n : {0, 3}) {   // across the scene break
+            if (!source(n, kSeedFrameBytes, data))
+                return false;
+            data.resize(FrameBytes(system), 0);
+            bytes.insert(bytes.end(), data.begin(), data.end());
+        }
+        const std::string name = std::string(SystemName(system)) + "_raw";
+        const std::vector<std::uint8_t> head(bytes.begin(), bytes.begin() + kCheckHeadBytes);
+        const std::vector<std::uint8_t> cut(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(FrameBytes(system) - kSeedFrameBytes / 2));
+        if (!Save(root + "/avi_check/" + name, head) || !Save(root + "/avi_reader/" + name, bytes)
+            || !Save(root + "/avi_reader/" + name + "_cut", cut) || !Save(root + "/report_metadata/" + name, cut)
+            || !Save(root + "/graph_checks/" + name, bytes))
+            return false;
+        written += 5;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -147,6 +174,8 @@ int main(int argc, char** argv)
             }
         }
     }
+    if (!WriteRawSeeds(root, written))
+        return 1;
     std::printf("%d seeds in %s\n", written, root.c_str());
     return 0;
 }

@@ -20,7 +20,7 @@ jobs=${ZV_FUZZ_JOBS:-2}
 case $target in
   dv_frame) max_len=150000 ;;          # one whole PAL frame (144000 bytes) and the control byte
   avi_check) max_len=4096 ;;           # the check reads 212 bytes; room for any header layout
-  avi_reader|report_metadata|graph_checks) max_len=160000 ;;   # the largest seed file (six short frames with audio)
+  avi_reader|report_metadata|graph_checks) max_len=300000 ;;   # the largest seed file (two PAL frames, raw)
   *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 
