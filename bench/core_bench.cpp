@@ -1,4 +1,5 @@
-// Core benchmarks: painting one strip, indexing a 90,000-frame file, scanning an 8,000-frame file for scenes.
+// Core benchmarks: painting one strip, indexing a 90,000-frame file, scanning an 8,000-frame file for scenes;
+// the same two for a raw DV stream against the same frames in AVI.
 // Files come from the fixture writer into a scratch folder (ZV_BENCH_DIR, else /tmp).
 #include <benchmark/benchmark.h>
 
@@ -17,6 +18,7 @@
 #include "bench/test_pattern.h"
 #include "dvmeta/dv_metadata_strip.h"
 #include "tests/fixtures/avi_writer.h"
+#include "tests/fixtures/raw_dv_writer.h"
 
 namespace {
 
@@ -169,6 +171,68 @@ void CompareWithThirdPartyAnalyser()
     bench::PrintRow("scene listing warm, whole process: zenk-vuvaz --scenes vs mediainfo (ms)", oursMs, theirsMs, "-");
 }
 
+// Median wall milliseconds of `runs` opens and indexes of path (or of the scene scans after them), after one
+// run that warms the cache.
+double ReaderMs(const std::string& path, int runs, bool scan)
+{
+    std::vector<double> times;
+    for (int i = 0; i <= runs; ++i) {
+        CDvAviReader reader;
+        const auto index = [&] {
+            if (!reader.Open(path.c_str()) || !reader.BuildIndex())
+                std::exit(1);
+        };
+        const double indexMs = bench::TimeMs(index);
+        const double scanMs = scan ? bench::TimeMs([&] {
+            if (!reader.ScanScenes(nullptr))
+                std::exit(1);
+        }) : 0;
+        if (i > 0)
+            times.push_back(scan ? scanMs : indexMs);
+    }
+    return bench::Median(times);
+}
+
+// A raw DV stream's index is computed from its size, so it costs less than walking an OpenDML index of as
+// many frames; its scene scan reads the same frames the AVI scan reads, so it costs the same. The two files
+// of each pair are measured in turn in this one run.
+void CompareRawDvWithAvi()
+{
+    fixture::ClipOptions sparse = ClipOptionsFor(fixture::AviIndex::OpenDml, 90000, true);
+    fixture::AviWriterOptions writer = fixture::ClipWriterOptions(sparse);
+    writer.sparseFrameBytes = 80;   // the header block: nothing of the frames is read
+    const std::string raw = ScratchPath("zv-bench-index.dv");
+    std::string error;
+    if (!fixture::WriteRawDv(raw, writer, fixture::MakeCamcorderFrameSource(sparse), &error)) {
+        std::fprintf(stderr, "cannot write %s: %s\n", raw.c_str(), error.c_str());
+        std::exit(1);
+    }
+    const std::string& odml = Clip("zv-bench-odml.avi", fixture::AviIndex::OpenDml, 90000, true);
+    const double rawIndex = ReaderMs(raw, 9, false);
+    const double odmlIndex = ReaderMs(odml, 9, false);
+    ::unlink(raw.c_str());
+    bench::PrintRow("index of 90000 frames: raw DV vs AVI OpenDML (ms)", rawIndex, odmlIndex, "<=0.25");
+
+    const std::string& avi = Clip("zv-bench-scan.avi", fixture::AviIndex::Idx1Absolute, 8000, false);
+    fixture::ClipOptions same = ClipOptionsFor(fixture::AviIndex::Idx1Absolute, 8000, false);
+    same.pictures = bench::TestPatternPictures(bench::Folder(0, nullptr), fixture::DvSystem::Pal625, 250);
+    same.wrapper = fixture::ClipWrapper::RawDv;
+    const std::string stream = ScratchPath("zv-bench-scan.dv");
+    if (!fixture::WriteCamcorderClip(stream, same, &error)) {
+        std::fprintf(stderr, "cannot write %s: %s\n", stream.c_str(), error.c_str());
+        std::exit(1);
+    }
+    std::vector<double> rawScan;
+    std::vector<double> aviScan;
+    for (int i = 0; i < 5; ++i) {
+        rawScan.push_back(ReaderMs(stream, 1, true));
+        aviScan.push_back(ReaderMs(avi, 1, true));
+    }
+    ::unlink(stream.c_str());
+    bench::PrintRow("scene scan of 8000 frames, warm: raw DV vs AVI (ms)", bench::Median(rawScan), bench::Median(aviScan),
+                    "<=1.1");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -179,5 +243,6 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     CompareWithThirdPartyAnalyser();
+    CompareRawDvWithAvi();
     return 0;
 }

@@ -22,18 +22,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DvAviCheckResult result = CheckDvAviFile(file.Path());
     if (result != Recognised && result != TooShort && result != NotDvAvi)
         std::abort();   // an in-memory file always opens and reads
-    const bool raw = StartsWithDifHeader(data, size);
+    // (QuickTime heads answer to rules of their own.)
+    const DvContainer container = DetectContainer(data, size);
+    const bool raw = container == DvContainer::RawDv;
     const std::uint32_t rawFrame = raw ? DvFrameSystemOf(data).frameBytes : 0;
     const bool tooShort = raw ? size < rawFrame
                               : size < 164 || (size < 212 && data[108] == 'v' && data[109] == 'i' && data[110] == 'd'
                                                && data[111] == 's' && data[8] == 'A' && data[9] == 'V' && data[10] == 'I'
                                                && data[11] == ' ');
-    if ((result == TooShort) != tooShort || (raw && result == NotDvAvi))
+    if (container != DvContainer::QuickTime && ((result == TooShort) != tooShort || (raw && result == NotDvAvi)))
         std::abort();   // too short means exactly: the bytes the check needs are not all there
 
     FirstStreamInfo info;
     const bool read = ReadFirstStreamInfo(file.Path(), info);
-    if (read != (raw || size >= 164))
+    if (container != DvContainer::QuickTime && read != (raw || size >= 164))
         std::abort();
     if (raw && (info.container != DvContainer::RawDv || info.frameBytes != rawFrame || info.length != size / rawFrame))
         std::abort();   // a raw stream's facts: its frames counted from its size
