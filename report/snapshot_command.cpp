@@ -2,11 +2,13 @@
 
 #include "avi/dv_avi_check.h"
 #include "avi/last_error.h"
+#include "dvmeta/overlay_font.h"
 #include "playback/appsink_renderer.h"
 #include "playback/playback_graph.h"
 #include "report/png_output.h"
 #include "report/report_file.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QString>
 
@@ -83,6 +85,10 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
         std::fprintf(stderr, "Unable to initialize the media framework.\n");
         return 1;
     }
+
+    // The strip's font database is read now, while GStreamer's thread is still loading the decoder's plugin,
+    // rather than after it when the metadata filter joins the graph.
+    static_cast<void>(QFontMetrics(MakeOverlayFont(14)).height());
 
     CPlaybackGraph graph;
     graph.SetAudioSinkFactory("fakesink");
