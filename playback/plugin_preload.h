@@ -5,7 +5,8 @@
 // brings a whole codec library with it: about 80 ms of dynamic linking, more than the rest of the graph's
 // build. Started early, the loads run on GStreamer's own thread pool (the program starts no thread of its
 // own) while the calling thread goes on with the window or the command line; the graph's build then finds
-// them loaded, or waits only for what is left of the load it needs.
+// them loaded, or waits only for what is left of the load it needs. The dynamic loader takes one library
+// at a time, so the calling thread should have loaded its own (Qt's plugins) first: it would wait too.
 
 #include <span>
 

@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 
 #include "app/version.h"
-#include "playback/plugin_preload.h"
 #include "report/report_commands.h"
 #include "report/report_options.h"
 #include "report/snapshot_command.h"
@@ -72,8 +71,6 @@ int RunReport(int argc, char** argv)
         return RunStripCommand(options, dateOrder, stderr);
     }
     case ReportCommand::Snapshot: {
-        // The decoder's plugin loads while Qt starts and the strip's font is looked up.
-        LoadPluginsAhead(GraphUse::Snapshot);
         const auto app = MakeOffscreenApplication(argc, argv);
         return RunSnapshotCommand(options.path.c_str(), *options.frame, options.output.c_str(), options.half);
     }

@@ -5,6 +5,7 @@
 #include "dvmeta/overlay_font.h"
 #include "playback/appsink_renderer.h"
 #include "playback/playback_graph.h"
+#include "playback/plugin_preload.h"
 #include "report/png_output.h"
 #include "report/report_file.h"
 
@@ -79,6 +80,9 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
     if (ReportRefusedFile(path)) {
         return 1;
     }
+    // The plugins load on GStreamer's thread while this one reads the strip's font database. Not sooner:
+    // the loader takes one library at a time, and Qt's start loads its own.
+    LoadPluginsAhead(GraphUse::Snapshot);
     GError* error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
         zv::GErrorPtr owner(error);
@@ -86,8 +90,7 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
         return 1;
     }
 
-    // The strip's font database is read now, while GStreamer's thread is still loading the decoder's plugin,
-    // rather than after it when the metadata filter joins the graph.
+    // Read now, the strip's font database is ready when the metadata filter joins the graph.
     static_cast<void>(QFontMetrics(MakeOverlayFont(14)).height());
 
     CPlaybackGraph graph;

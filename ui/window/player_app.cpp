@@ -2,13 +2,8 @@
 
 #include "ui/window/player_dlg.h"
 
-#include "playback/plugin_preload.h"
-
 CPlayerApp::CPlayerApp(int& argc, char** argv) : m_argc(argc), m_argv(argv)
 {
-    // The graph's plugins load while Qt starts and the window is built: the first picture of a file named
-    // on the command line waits for them otherwise, after the window is up.
-    LoadPluginsAhead(GraphUse::Player);
     // The video overlay needs a native window for the video area only; its siblings stay Qt-drawn.
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     m_application = std::make_unique<QApplication>(argc, argv);
