@@ -68,18 +68,15 @@ TEST_P(PluginPreload, ListsEveryPluginTheGraphMakesAnElementFrom)
     EXPECT_FALSE(factory.made.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, PluginPreload,
-    testing::Values(
-        PreloadCase{{"preload_type2_audio", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 4},
-                    GraphUse::Player},
-        PreloadCase{{"preload_type1", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 4}, GraphUse::Player},
-        PreloadCase{{"preload_type2_audio", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 4},
-                    GraphUse::Snapshot},
-        PreloadCase{{"preload_type1", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 4},
-                    GraphUse::Snapshot}),
-    [](const testing::TestParamInfo<PreloadCase>& info) {
-        return std::string(info.param.clip.name) + (info.param.use == GraphUse::Player ? "_player" : "_snapshot");
-    });
+const ClipCase kType2{"preload_type2_audio", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 4};
+const ClipCase kType1{"preload_type1", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 4};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, PluginPreload,
+                         testing::Values(PreloadCase{kType2, GraphUse::Player}, PreloadCase{kType1, GraphUse::Player},
+                                         PreloadCase{kType2, GraphUse::Snapshot}, PreloadCase{kType1, GraphUse::Snapshot}),
+                         [](const testing::TestParamInfo<PreloadCase>& info) {
+                             return std::string(info.param.clip.name)
+                                 + (info.param.use == GraphUse::Player ? "_player" : "_snapshot");
+                         });
 
 }  // namespace
