@@ -3,14 +3,12 @@
 #include "avi/dv_avi_check.h"
 #include "avi/last_error.h"
 #include "dvmeta/overlay_font.h"
-#include "dvmeta/overlay_layout.h"
 #include "playback/appsink_renderer.h"
 #include "playback/playback_graph.h"
 #include "playback/plugin_preload.h"
 #include "report/png_output.h"
 #include "report/report_file.h"
 
-#include <QFontMetrics>
 #include <QImage>
 #include <QString>
 
@@ -65,17 +63,6 @@ std::string StripPathFor(const std::string& output)
     return stripPath + ".strip.png";
 }
 
-// The font sizes a strip of this size takes, for either line system, measured now: the metadata filter then
-// finds them in Qt's font cache (the font database read, each size tried) instead of doing that work after
-// the decoder's plugin has loaded.
-void LookUpStripFonts(std::int32_t width, std::int32_t height)
-{
-    for (const bool is625 : {true, false}) {
-        const int pixelSize = OverlayPixelSize(ComputeOverlayLayout(width, height, is625).fontHeight);
-        static_cast<void>(QFontMetrics(MakeOverlayFont(pixelSize)).height());
-    }
-}
-
 }  // namespace
 
 int RunSnapshotCommand(const char* path, long long frame, const char* outputPng, bool half)
@@ -102,16 +89,15 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
         return 1;
     }
 
-    const std::int32_t stripWidth = half ? 350 : 700;
-    const std::int32_t stripHeight = half ? 50 : 100;
-    LookUpStripFonts(stripWidth, stripHeight);
+    // Done while the decoder's plugin loads, rather than by the metadata filter after it.
+    WarmOverlayFonts();
 
     CPlaybackGraph graph;
     graph.SetAudioSinkFactory("fakesink");
     graph.m_uNotifyMsg = WM_APP_GRAPH_NOTIFY;
     // One picture: the graph decodes nothing until it is sent to the frame asked for.
     graph.HoldFramesUntilFirstSeek();
-    HRESULT hr = graph.BuildGraph(path, 2, half ? 1 : 2, 1, stripWidth, stripHeight);
+    HRESULT hr = graph.BuildGraph(path, 2, half ? 1 : 2, 1, half ? 350 : 700, half ? 50 : 100);
     if (FAILED(hr)) {
         ReportGraphError("Error Building Filter Graph", hr, graph);
         return 1;
