@@ -1,5 +1,6 @@
 #include "avi/dv_avi_check.h"
 
+#include "avi/dv_container.h"
 #include "avi/file_io.h"
 #include "avi/fourcc.h"
 
@@ -32,7 +33,13 @@ DvAviCheckResult CheckDvAviFile(const char* path)
 
     std::uint8_t header[kMainHeaderBytes];
     errno = 0;   // a short read at the end of the file sets nothing
-    if (!ReadExact(fd.Get(), header, sizeof header))
+    const std::size_t got = ReadBytes(fd.Get(), header, sizeof header);
+    switch (DetectContainer(header, got)) {
+    case DvContainer::RawDv: return CheckRawDvFile(fd.Get(), header, got);
+    case DvContainer::QuickTime: return CheckQuickTimeDvFile(fd.Get());
+    case DvContainer::Avi: break;
+    }
+    if (got < sizeof header)
         return ShortReadResult();
 
     if (!zv::HasFourCC(header + kFormTypeOffset, "AVI "))

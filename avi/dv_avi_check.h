@@ -10,7 +10,9 @@ enum DvAviCheckResult : int {
     NotDvAvi = 4,     // the bytes were read but do not describe a DV AVI file
 };
 
-// Looks at fixed header offsets (form type at 8, first stream's fccType at 108 and fccHandler at 112,
+// A raw DV stream (see avi/dv_container.h) is recognised from its first header block and its size; a
+// QuickTime file goes to that container's check. Any other file is judged as an AVI file:
+// looks at fixed header offsets (form type at 8, first stream's fccType at 108 and fccHandler at 112,
 // biCompression at 188) without walking the RIFF structure. Always closes the file; after a failed or
 // short read errno is the read's own code. Failure policy: nothing is reported here, the result and
 // errno carry everything to the caller.

@@ -68,6 +68,8 @@ bool CDvAviReader::BuildIndex()
     walk.fileSize = zv::FileSize(m_fd.Get());
     if (walk.fileSize < 0)
         return false;
+    if (m_container == DvContainer::RawDv)
+        return BuildRawDvIndex(walk.fileSize);
     walk.maxFrames = MaxFrameListings(walk.fileSize);
     const IndexClaimsVerdict claims = CheckIndexClaims(m_fd.Get());
     if (!claims.fits)

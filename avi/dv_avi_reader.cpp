@@ -14,6 +14,9 @@ bool CDvAviReader::Open(const char* path)
     m_bScanned = false;
     m_bFirstFramePending = true;
     m_indexProblem.clear();
+    m_container = DvContainer::Avi;
+    m_rawSystem = DvFrameSystem{};
+    m_nTrailingBytes = 0;
 
     zv::UniqueFd fd = zv::OpenForSequentialRead(path);
     if (!fd)
@@ -21,6 +24,9 @@ bool CDvAviReader::Open(const char* path)
     if (!ReadExact(fd.Get(), m_header.data(), m_header.size()))
         return false;   // fd closes here, errno kept for the caller's error box
     m_fd = std::move(fd);
+    m_container = DetectContainer(m_header.data(), m_header.size());
+    if (m_container == DvContainer::RawDv)
+        m_rawSystem = DvFrameSystemOf(m_header.data());
 
     zv::ReleaseStorage(m_frameOffsets);
     zv::ReleaseStorage(m_sceneStarts);

@@ -1,8 +1,10 @@
 #pragma once
 // The player's own read-only view of the file being played: its first header bytes, the frame index
-// built from the AVI index chunks, and the scene starts found by reading every frame's recording time.
+// built from the AVI index chunks (a raw DV stream's from its frame size), and the scene starts found by
+// reading every frame's recording time.
 // Opened by the first scene command for a file, closed with the file.
 
+#include "avi/dv_container.h"
 #include "avi/file_io.h"
 #include "avi/recording_marks.h"
 #include "avi/scan_progress.h"
@@ -30,7 +32,8 @@ public:
     void Close();
     bool IsOpen() const { return m_fd.Valid(); }
 
-    // Fills FrameOffsets from the OpenDML index of the first stream list, else from idx1. True at once
+    // A raw DV stream: FrameOffsets is frame n at n x the frame size its first header block names (see
+    // BuildRawDvIndex). Otherwise fills FrameOffsets from the OpenDML index of the first stream list, else from idx1. True at once
     // when already built; false at once without a handle. Failure policy: any read, seek or allocation
     // failure, a size or count larger than the rest of the file, a super index nested over two levels or
     // revisiting an index chunk, or no video entry at all fails the build without a message (entries
@@ -63,6 +66,14 @@ public:
     const std::vector<std::int32_t>& SceneStarts() const { return m_sceneStarts; }
     const std::vector<RecordingMark>& RecordingMarks() const { return m_recordingMarks; }
     bool Scanned() const { return m_bScanned; }
+    // The wrapper Open found, and for a raw DV stream the system of its first frame.
+    DvContainer Container() const { return m_container; }
+    const DvFrameSystem& RawDvSystem() const { return m_rawSystem; }
+    // The size of every frame when the wrapper gives one size for all (raw DV); 0 when each frame's own
+    // chunk header says (AVI).
+    std::uint32_t FrameBytes() const { return m_container == DvContainer::RawDv ? m_rawSystem.frameBytes : 0; }
+    // Bytes after the last whole frame of a raw DV stream, left out of the index (a capture cut short).
+    std::int64_t TrailingBytes() const { return m_nTrailingBytes; }
     std::uint32_t StreamChunkId() const { return m_nStreamChunkId; }
     std::int64_t MoviListPosition() const { return m_nMoviListPosition; }
     int Fd() const { return m_fd.Get(); }
@@ -70,6 +81,7 @@ public:
 private:
     struct IndexWalk;   // bounds of one BuildIndex run: the file size and the index chunks already read
 
+    bool BuildRawDvIndex(std::int64_t fileSize);
     bool WalkFirstStreamList(IndexWalk& walk);
     bool WalkTopLevel(IndexWalk& walk);
     bool SkipChunk(const IndexWalk& walk, std::int64_t distance);
@@ -90,6 +102,9 @@ private:
     std::array<std::uint8_t, kFrameBufferBytes> m_frame{};
     zv::UniqueFd m_fd;
     IScanOwner* m_pOwner = nullptr;
+    DvContainer m_container = DvContainer::Avi;
+    DvFrameSystem m_rawSystem{};
+    std::int64_t m_nTrailingBytes = 0;
     std::uint32_t m_nStreamChunkId = 0;
     std::int64_t m_nMoviListPosition = 0;
     bool m_bScanned = false;

@@ -15,6 +15,26 @@ constexpr std::size_t kBiHeight = kFormatData + 8;
 constexpr std::size_t kDvVAuxSrc = kFormatData + 16;
 constexpr std::uint32_t kVAuxSource50Hz = 1u << 21;   // VAUX source pack PC3 bit 5: 50 fields per second
 
+// The stream a raw DV file would have as the first stream of a DV AVI file.
+bool RawDvStreamInfo(int fd, const std::uint8_t* head, FirstStreamInfo& out)
+{
+    const std::int64_t fileSize = zv::FileSize(fd);
+    if (fileSize < 0)
+        return false;
+    const DvFrameSystem system = DvFrameSystemOf(head);
+    FirstStreamInfo info;
+    info.container = DvContainer::RawDv;
+    info.frameBytes = system.frameBytes;
+    info.fccHandler = zv::FourCC("dvsd");
+    info.scale = system.scale;
+    info.rate = system.rate;
+    const std::int64_t frames = fileSize / system.frameBytes;
+    info.length = frames > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<std::uint32_t>(frames);
+    info.is625 = system.is625;
+    out = info;
+    return true;
+}
+
 }  // namespace
 
 bool ReadFirstStreamInfo(const char* path, FirstStreamInfo& out)
@@ -30,6 +50,8 @@ bool ReadFirstStreamInfo(int fd, FirstStreamInfo& out)
     std::uint8_t bytes[kReadBytes];
     errno = 0;
     const std::size_t got = ReadBytes(fd, bytes, sizeof bytes);
+    if (StartsWithDifHeader(bytes, got))
+        return RawDvStreamInfo(fd, bytes, out);
     if (got < kStreamHeaderEnd) {
         if (errno == 0)
             errno = ENODATA;

@@ -70,6 +70,9 @@ bool ReportFile::Open(const char* path, std::FILE* err)
     }
     if (!ReadFirstStreamInfo(path, m_stream))
         m_stream.is625 = true;  // the check already read these bytes; a failure here leaves the 625 default
+    if (m_reader.TrailingBytes() > 0)
+        std::fprintf(err, "The file ends with %lld bytes of a partial frame after frame %lld; they are ignored.\n",
+                     static_cast<long long>(m_reader.TrailingBytes()), static_cast<long long>(FrameCount()) - 1);
     return true;
 }
 
@@ -81,13 +84,19 @@ bool ReportFile::ReadFrame(std::int64_t frame, std::FILE* err)
         return false;
     }
     const std::int64_t data = offsets[static_cast<std::size_t>(frame)];
-    std::uint8_t header[8];
+    std::uint32_t size = m_reader.FrameBytes();
     errno = 0;
-    if (data < 8 || SeekTo(m_reader.Fd(), data - 8, SEEK_SET) < 0 || !ReadExact(m_reader.Fd(), header, 8)) {
-        WriteFrameReadFailure(frame, "The file ends before the frame's chunk header.", err);
+    if (size == 0) {
+        std::uint8_t header[8];
+        if (data < 8 || SeekTo(m_reader.Fd(), data - 8, SEEK_SET) < 0 || !ReadExact(m_reader.Fd(), header, 8)) {
+            WriteFrameReadFailure(frame, "The file ends before the frame's chunk header.", err);
+            return false;
+        }
+        size = Le32(header + 4);
+    } else if (SeekTo(m_reader.Fd(), data, SEEK_SET) < 0) {
+        WriteFrameReadFailure(frame, "The frame cannot be reached.", err);
         return false;
     }
-    const std::uint32_t size = Le32(header + 4);
     if (size > kMaxFrameChunk) {
         std::fprintf(err, "Unable to read frame %lld of the AVI file\n\nIts chunk claims %u bytes; a DV frame "
                           "is at most 144000.\n", static_cast<long long>(frame), size);

@@ -37,9 +37,12 @@ public:
         std::uint8_t probe[kProbeBytes];
         const std::uint8_t* date = nullptr;
         const std::uint8_t* time = nullptr;
-        if (data >= 8 && ReadExactAt(m_file.Reader().Fd(), probe, sizeof probe, data - 8)
-            && zv::LoadLe32(probe + 4) >= kDifSequenceSize)
-            zv::FindRecordingPacks(probe + 8, date, time);
+        // Frames of a raw DV stream have no chunk header in front: the probe starts at the frame itself.
+        const std::size_t header = m_file.Reader().FrameBytes() != 0 ? 0 : 8;
+        if (data >= static_cast<std::int64_t>(header)
+            && ReadExactAt(m_file.Reader().Fd(), probe, sizeof probe - 8 + header, data - static_cast<std::int64_t>(header))
+            && (header == 0 || zv::LoadLe32(probe + 4) >= kDifSequenceSize))
+            zv::FindRecordingPacks(probe + header, date, time);
         m_packs.MarkAllEmpty();
         if (date != nullptr && time != nullptr) {
             std::memcpy(m_packs.entries[kPackRecDate].data(), date, kPackSize);

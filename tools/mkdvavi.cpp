@@ -1,6 +1,6 @@
 // mkdvavi: writes a DV AVI clip recorded the way a camcorder records it (see tests/fixtures/camcorder_clip.h).
 //
-//   mkdvavi --output FILE [--system pal|ntsc] [--layout type2|type2-audio|type1]
+//   mkdvavi --output FILE [--container avi|dv] [--system pal|ntsc] [--layout type2|type2-audio|type1]
 //           [--index idx1|idx1-relative|opendml] [--frames N | --scenes "YYYY-MM-DD HH:MM:SS+N,..."] [--sparse]
 //           [--aspect 4:3|16:9] [--blank] [--pictures RAW.dv]
 //   mkdvavi --output FILE --preset sample [options to override]
@@ -24,12 +24,13 @@ using fixture::DisplayAspect;
 using fixture::DvSystem;
 
 constexpr const char* kUsage =
-    "usage: mkdvavi --output FILE [--system pal|ntsc] [--layout type2|type2-audio|type1]\n"
+    "usage: mkdvavi --output FILE [--container avi|dv] [--system pal|ntsc] [--layout type2|type2-audio|type1]\n"
     "               [--index idx1|idx1-relative|opendml]\n"
     "               [--frames N | --scenes \"YYYY-MM-DD HH:MM:SS+N,...\"] [--sparse] [--aspect 4:3|16:9]\n"
     "               [--blank] [--pictures RAW.dv]\n"
     "       mkdvavi --output FILE --preset sample [overriding options]\n"
     "Defaults: pal, type2-audio, idx1, 4:3, --frames 50 recorded from 2024-07-08 10:15:00.\n"
+    "--container dv: a raw DV stream, the frames back to back (--layout and --index do not apply).\n"
     "--blank: frames as blank tape gives them, every pack empty (no subcode, VAUX or AAUX pack).\n"
     "--pictures: the pictures of a raw DV stream of the same system (frames back to back, repeated as\n"
     "            needed) in place of the flat test patches; packs and sound stay the clip's own.\n"
@@ -89,6 +90,9 @@ int main(int argc, char** argv)
         bool ok = true;
         if (arg == "--output")
             output = value;
+        else if (arg == "--container")
+            ok = Choose<fixture::ClipWrapper>(value, {{"avi", fixture::ClipWrapper::Avi}, {"dv", fixture::ClipWrapper::RawDv}},
+                                              options.wrapper);
         else if (arg == "--system")
             ok = Choose<DvSystem>(value, {{"pal", DvSystem::Pal625}, {"ntsc", DvSystem::Ntsc525}}, options.system);
         else if (arg == "--layout")
