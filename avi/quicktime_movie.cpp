@@ -1,10 +1,10 @@
 #include "avi/quicktime_movie.h"
 
+#include "avi/dv_container.h"
 #include "avi/file_io.h"
 #include "avi/fourcc.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace {
@@ -14,8 +14,6 @@ using zv::LoadBe16;
 using zv::LoadBe32;
 using zv::QtBox;
 using zv::QtBoxRead;
-
-constexpr std::array kLeadBoxes{"ftyp", "moov", "mdat", "wide", "free"};
 
 // mdhd: version, then 32- or 64-bit creation and modification times before the timescale.
 constexpr std::int64_t kTimescaleV0 = 12;
@@ -120,20 +118,11 @@ QuickTimeLook LookOf(QtBoxRead read)
 
 }  // namespace
 
-bool IsQuickTimeLeadBox(const std::uint8_t* type)
-{
-    for (const char* lead : kLeadBoxes) {
-        if (std::memcmp(type, lead, 4) == 0)
-            return true;
-    }
-    return false;
-}
-
 QuickTimeLook LookAtQuickTime(int fd, std::int64_t fileSize, QuickTimeMovie& out)
 {
     std::uint8_t first[8];
     if (fileSize < static_cast<std::int64_t>(sizeof first) || !ReadExactAt(fd, first, sizeof first, 0)
-        || !IsQuickTimeLeadBox(first + 4))
+        || !LooksLikeQuickTime(first, sizeof first))
         return QuickTimeLook::NotQuickTime;
     const QtBox file{0, 0, 0, fileSize};
     QtBox moov;

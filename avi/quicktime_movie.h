@@ -42,6 +42,3 @@ enum class QuickTimeLook {
 // Failure policy: a track whose boxes are missing or damaged is passed over as if it were not there;
 // only the file-level structure decides the result.
 QuickTimeLook LookAtQuickTime(int fd, std::int64_t fileSize, QuickTimeMovie& out);
-
-// True when the four bytes at the start of a file name a top-level box QuickTime files start with.
-bool IsQuickTimeLeadBox(const std::uint8_t* type);
