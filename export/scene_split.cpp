@@ -1,5 +1,7 @@
 #include "export/scene_split.h"
 
+#include "export/headerless_format.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -72,12 +74,16 @@ bool CSceneSplit::Plan(const CDvAviReader& reader, const std::string& inputPath,
     m_files.clear();
     m_total = 0;
     std::string problem;
-    if (format == SplitFormat::Avi && !ReadAviFormat(m_fd, reader.StreamChunkId(), m_avi, problem)) {
+    m_frameBytes = reader.FrameBytes();
+    if (!ReadFrameSizes(error))
+        return false;
+    if (format == SplitFormat::Avi && m_frameBytes != 0) {
+        if (!HeaderlessFormat(reader, error))
+            return false;
+    } else if (format == SplitFormat::Avi && !ReadAviFormat(m_fd, reader.StreamChunkId(), m_avi, problem)) {
         error = "Unable to read the headers of the AVI file\n\n" + problem;
         return false;
     }
-    if (!ReadFrameSizes(error))
-        return false;
     m_audio.clear();
     if (format == SplitFormat::Avi && m_avi.hasAudio) {
         const std::uint64_t most = kSoundChunksPerFrame * m_offsets->size() + kSoundChunksWhateverTheSize;
@@ -100,8 +106,25 @@ bool CSceneSplit::Plan(const CDvAviReader& reader, const std::string& inputPath,
     return true;
 }
 
+// Frames that came without AVI headers get those of a type-1 file, made from the first frame's packs.
+bool CSceneSplit::HeaderlessFormat(const CDvAviReader& reader, std::string& error)
+{
+    std::vector<std::uint8_t> first(m_frameBytes);
+    errno = 0;
+    if (m_offsets->empty() || !ReadExactAt(m_fd, first.data(), first.size(), m_offsets->front())) {
+        error = ReadFailure(0, "The file ends inside the frame.");
+        return false;
+    }
+    m_avi = HeaderlessAviFormat(first.data(), first.size(), reader.RawDvSystem());
+    return true;
+}
+
 bool CSceneSplit::ReadFrameSizes(std::string& error)
 {
+    if (m_frameBytes != 0) {   // one size for every frame, each within the file by the frame index
+        m_frameSizes.assign(m_offsets->size(), m_frameBytes);
+        return true;
+    }
     const std::int64_t fileSize = FileSize(m_fd);
     m_frameSizes.assign(m_offsets->size(), 0);
     for (std::size_t i = 0; i < m_offsets->size(); ++i) {

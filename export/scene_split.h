@@ -57,6 +57,7 @@ public:
     Outcome Write(std::size_t index, IExportProgress* progress, std::string& error);
 
 private:
+    bool HeaderlessFormat(const CDvAviReader& reader, std::string& error);
     bool ReadFrameSizes(std::string& error);
     bool PlanScene(std::int32_t scene, std::int64_t first, std::int64_t end, const std::string& inputPath,
                    std::string& error);
@@ -69,6 +70,7 @@ private:
     std::string m_outputDir;
     SplitFormat m_format = SplitFormat::Avi;
     AviFormat m_avi;
+    std::uint32_t m_frameBytes = 0;   // the reader's FrameBytes: nonzero for frames without chunk headers
     std::vector<std::uint32_t> m_frameSizes;
     std::vector<AudioChunk> m_audio;
     std::vector<SceneFile> m_files;

@@ -17,15 +17,18 @@ public:
     CFrameTimingProbe(const CFrameTimingProbe&) = delete;
     CFrameTimingProbe& operator=(const CFrameTimingProbe&) = delete;
 
-    // rate / scale: the stream's frame rate. Attaching again moves the probe to the new pad.
-    void Attach(GstPad* pad, std::uint32_t rate, std::uint32_t scale);
+    // rate / scale: the stream's frame rate. Attaching again moves the probe to the new pad. wholeFrames:
+    // every picture also starts where its frame starts. A DV splitter reading a raw DV stream itself
+    // stamps the first frame after a seek with the time sought, half-way into that frame; behind an AVI
+    // splitter frames always start on their own start.
+    void Attach(GstPad* pad, std::uint32_t rate, std::uint32_t scale, bool wholeFrames = false);
     // The same probe on a pad that replaced the first one (the splitter remade it after a stop). Called on
     // the splitter's streaming thread while buffers may be passing the probe.
     void MoveTo(GstPad* pad);
 
 private:
     static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
-    void AttachLocked(GstPad* pad, std::uint32_t rate, std::uint32_t scale);
+    void AttachLocked(GstPad* pad, std::uint32_t rate, std::uint32_t scale, bool wholeFrames);
 
     // Guards every member: the build and the relinking move the probe while streaming threads read the rate.
     std::mutex m_mutex;
@@ -33,4 +36,5 @@ private:
     gulong m_probeId = 0;
     std::uint32_t m_rate = 0;
     std::uint32_t m_scale = 0;
+    bool m_wholeFrames = false;
 };

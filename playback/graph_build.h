@@ -21,6 +21,7 @@ struct GraphBuild {
     zv::UniqueFd file;                  // the file, read-only, for every look the build takes at it
     FirstStreamInfo info;               // its first stream header
     bool haveInfo = false;
+    bool rawDv = false;                 // a raw DV stream: the DV splitter stands in the AVI splitter's place
 
     zv::GstPtr<GstElement> reader;
     zv::GstPtr<GstElement> splitter;    // the AVI splitter

@@ -133,12 +133,22 @@ HRESULT CPlaybackGraph::AddFileReader(GraphBuild& build)
     // the size its index entry gives: a claim no DV file backs would have it take gigabytes, or abort when
     // it cannot. The frame index refuses the same files with the same sentence.
     TellFrameworkComplaintsInOwnWords();
+    build.haveInfo = ReadFirstStreamInfo(build.file.Get(), build.info);
+    build.rawDv = build.haveInfo && build.info.container == DvContainer::RawDv;
+    if (build.rawDv) {
+        // No index to claim anything: the DV splitter reads frames of one size back to back, and a file
+        // without a whole frame has none for it.
+        if (build.info.length == 0) {
+            m_errorDetail = graph_build::kEndsBeforeFirstFrame;
+            return Fail(E_FAIL, "Could not connect from source filter");
+        }
+        return S_OK;
+    }
     const IndexClaimsVerdict claims = CheckIndexClaims(build.file.Get());
     if (!claims.fits) {
         m_errorDetail = DescribeIndexClaims(claims);
         return Fail(E_FAIL, "Could not connect from source filter");
     }
-    build.haveInfo = ReadFirstStreamInfo(build.file.Get(), build.info);
     return S_OK;
 }
 
@@ -153,16 +163,21 @@ HRESULT CPlaybackGraph::TakeFrameDuration(GraphBuild& build)
     return S_OK;
 }
 
-// The AVI splitter on the reader. Its pads come from the file's headers, so the pipeline starts pausing
-// here; the gate holds the splitter's thread until the whole graph is linked.
+// The AVI splitter on the reader (for a raw DV stream, the DV splitter: its video output carries the whole
+// frames, its sound output the sound inside them). The AVI splitter's pads come from the file's headers,
+// the DV splitter's from the first frame, so the pipeline starts pausing here; the gate holds the
+// splitter's thread until the whole graph is linked.
 HRESULT CPlaybackGraph::AddSplitter(GraphBuild& build)
 {
-    HRESULT hr = MakeAndAdd("avidemux", "AVI Splitter", build.splitter, "Could not create AVI splitter",
-                            "Could not add AVI splitter");
+    const bool rawDv = build.rawDv;
+    HRESULT hr = rawDv ? MakeAndAdd("dvdemux", "DV Splitter", build.splitter, "Could not create DV splitter",
+                                    "Could not add DV splitter")
+                       : MakeAndAdd("avidemux", "AVI Splitter", build.splitter, "Could not create AVI splitter",
+                                    "Could not add AVI splitter");
     if (FAILED(hr)) {
         return hr;
     }
-    m_splitterGate.Attach(build.splitter.get(), CPadGate::HoldAt::NoMorePads);
+    m_splitterGate.Attach(build.splitter.get(), rawDv ? CPadGate::HoldAt::VideoPad : CPadGate::HoldAt::NoMorePads);
     hr = ConnectFilters(m_pGraph.get(), build.reader.get(), build.splitter.get());
     if (SUCCEEDED(hr)) {
         if (gst_element_set_state(GST_ELEMENT(m_pGraph.get()), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE
@@ -190,6 +205,11 @@ HRESULT CPlaybackGraph::AddTee(GraphBuild& build)
     hr = ConnectPinToFilter(m_pGraph.get(), build.splitterPin.get(), build.tee.get());
     if (FAILED(hr)) {
         return Fail(hr, "Could not connect from AVI splitter");
+    }
+    if (build.rawDv) {
+        // The strip's frames come straight from the DV splitter too, and need their times as the pictures
+        // do. Its output has no caps yet when its pad appears: the rate is the first frame's.
+        m_dvSplitterTiming.Attach(build.splitterPin.get(), build.info.rate, build.info.scale, true);
     }
     return S_OK;
 }
@@ -341,13 +361,18 @@ void CPlaybackGraph::KeepUnlinkedRendererFromPreroll()
 // A stop drops the splitters' outputs; they are linked again where they lead now.
 void CPlaybackGraph::WatchRelinking(GraphBuild& build)
 {
-    m_splitterLinks.Watch(build.splitter.get());
+    const auto timeVideoPad = [this](GstPad* pad) {
+        if (std::strncmp(GST_OBJECT_NAME(pad), "video", 5) == 0) {
+            m_dvSplitterTiming.MoveTo(pad);
+        }
+    };
+    if (build.rawDv) {
+        m_splitterLinks.Watch(build.splitter.get(), timeVideoPad);
+    } else {
+        m_splitterLinks.Watch(build.splitter.get());
+    }
     if (build.dvSplitter) {
-        m_dvSplitterLinks.Watch(build.dvSplitter.get(), [this](GstPad* pad) {
-            if (std::strncmp(GST_OBJECT_NAME(pad), "video", 5) == 0) {
-                m_dvSplitterTiming.MoveTo(pad);
-            }
-        });
+        m_dvSplitterLinks.Watch(build.dvSplitter.get(), timeVideoPad);
     }
 }
 

@@ -17,7 +17,7 @@ struct ReportOptions {
     bool half = false;
     std::optional<std::int32_t> dateFormat;  // absent: the stored setting
     std::string outputDir;                   // --split
-    SplitOutputFormat splitFormat = SplitOutputFormat::Avi;
+    std::optional<SplitOutputFormat> splitFormat;   // absent: the input's own (dv for a raw DV input)
     SubtitleKind subtitles = SubtitleKind::SubRip;   // from --output's extension
     bool force = false;                      // --split, --subtitles: replace existing outputs
 };

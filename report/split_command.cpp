@@ -62,7 +62,9 @@ int RunSplitCommand(const ReportOptions& options, std::FILE* out, std::FILE* err
 
     zv::CSceneSplit split;
     std::string error;
-    const auto format = options.splitFormat == SplitOutputFormat::Dv ? zv::SplitFormat::Dv : zv::SplitFormat::Avi;
+    const bool rawInput = file.Reader().Container() == DvContainer::RawDv;
+    const SplitOutputFormat wanted = options.splitFormat.value_or(rawInput ? SplitOutputFormat::Dv : SplitOutputFormat::Avi);
+    const auto format = wanted == SplitOutputFormat::Dv ? zv::SplitFormat::Dv : zv::SplitFormat::Avi;
     if (!split.Plan(file.Reader(), options.path, options.outputDir, format, error)
         || !split.CheckOutputs(options.path, options.force, error) || !split.MakeOutputDir(error)) {
         std::fprintf(err, "%s\n", error.c_str());

@@ -29,6 +29,7 @@ fixture::ClipOptions OptionsOf(const ClipCase& clip)
     options.layout = clip.layout;
     options.index = clip.index;
     options.aspect = clip.aspect;
+    options.wrapper = clip.wrapper;
     // Two scenes so recorded time jumps inside the clip.
     const int first = clip.frames / 2;
     options.scenes = {{{2004, 7, 14, 10, 30, 58}, first}, {{2004, 7, 15, 9, 0, 0}, clip.frames - first}};
@@ -47,7 +48,8 @@ std::string ClipPath(const ClipCase& clip)
     if (found != written.end()) {
         return found->second;
     }
-    const std::string path = TempPath(std::string(clip.name) + ".avi");
+    const bool raw = clip.wrapper == fixture::ClipWrapper::RawDv;
+    const std::string path = TempPath(std::string(clip.name) + (raw ? ".dv" : ".avi"));
     std::string error;
     if (!fixture::WriteCamcorderClip(path, OptionsOf(clip), &error)) {
         throw std::runtime_error("cannot write " + path + ": " + error);

@@ -18,6 +18,7 @@ struct ClipCase {
     fixture::AviIndex index;
     int frames;
     fixture::DisplayAspect aspect = fixture::DisplayAspect::Normal4x3;
+    fixture::ClipWrapper wrapper = fixture::ClipWrapper::Avi;   // RawDv: layout and index do not apply
 };
 
 fixture::ClipOptions OptionsOf(const ClipCase& clip);

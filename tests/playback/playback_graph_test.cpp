@@ -115,6 +115,10 @@ const ClipCase kClips[] = {
     {"ntsc_type2_silent_idx1rel", DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1MoviRelative, 20},
     {"ntsc_type1_idx1", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 20},
     {"ntsc_type2_audio_odml", DvSystem::Ntsc525, AviLayout::Type2WithAudio, AviIndex::OpenDml, 20},
+    {"pal_raw_dv", DvSystem::Pal625, AviLayout::Type1, AviIndex::Idx1Absolute, 20, fixture::DisplayAspect::Normal4x3,
+     fixture::ClipWrapper::RawDv},
+    {"ntsc_raw_dv", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 20, fixture::DisplayAspect::Normal4x3,
+     fixture::ClipWrapper::RawDv},
 };
 
 class FrameExact : public testing::TestWithParam<ClipCase> {};
@@ -239,6 +243,7 @@ TEST(PlaybackGraph, BranchesFollowTheFileLayout)
         {kClips[0], 0, 1},   // separate sound stream
         {kClips[1], 1, 1},   // sound inside the frames
         {kClips[2], 1, 1},   // no sound stream: the DV splitter finds the frames' own sound
+        {kClips[5], 1, 1},   // raw DV: the DV splitter in the AVI splitter's place, sound from its frames
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.clip.name);

@@ -38,4 +38,8 @@ warnings=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$page" 2>&1)
 desktop-file-validate "$entry" || fail "desktop-file-validate refuses the desktop entry"
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
 [[ "$exec_line" =~ ^zenk-vuvaz\ %[fF]$ ]] || fail "Exec=$exec_line does not pass the chosen file to the player"
+mime_line=";$(sed -n 's/^MimeType=//p' "$entry")"
+for type in video/x-msvideo video/x-dv video/quicktime; do
+    [[ "$mime_line" == *";$type;"* ]] || fail "the desktop entry does not offer to open $type"
+done
 exit $status

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTimer>
 
 QByteArray ChooseMediaFile(QWidget* owner)
@@ -13,9 +14,19 @@ QByteArray ChooseMediaFile(QWidget* owner)
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters({QStringLiteral("All (*.*)"), QStringLiteral("AVI (*.AVI)")});
-    dialog.selectNameFilter(QStringLiteral("AVI (*.AVI)"));
-    // "*.AVI" must match clip.avi as well: name filters compare without regard to case.
+    const QString all = QStringLiteral("All (*.*)");
+    const QString dv = QStringLiteral("DV video (*.avi *.dv *.dif *.mov)");
+    dialog.setNameFilters({all, dv});
+    // "*.*" would hide a file without an extension, as raw DV captures often are: "All" lists every file.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, all](const QString& chosen) {
+        if (chosen == all) {
+            if (auto* model = dialog.findChild<QFileSystemModel*>()) {
+                model->setNameFilters({QStringLiteral("*")});
+            }
+        }
+    });
+    dialog.selectNameFilter(dv);
+    // "*.avi" must match CLIP.AVI as well: name filters compare without regard to case.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     // Centred once it has its size, as the dialog's initialisation would do it.
     QTimer::singleShot(0, &dialog, [&dialog] { CenterWindowOnScreen(&dialog); });

@@ -282,8 +282,8 @@ TEST_F(OpenTest, TheFileDialogListsAviFilesOfAnyCaseAndCancelChangesNothing)
     });
     dialog.OnCommand(ID_FILE_OPEN);
     EXPECT_EQ(seen.title, QStringLiteral("Select file to play..."));
-    EXPECT_EQ(seen.filters, (QStringList{QStringLiteral("All (*.*)"), QStringLiteral("AVI (*.AVI)")}));
-    EXPECT_EQ(seen.selectedFilter, QStringLiteral("AVI (*.AVI)"));
+    EXPECT_EQ(seen.filters, (QStringList{QStringLiteral("All (*.*)"), QStringLiteral("DV video (*.avi *.dv *.dif *.mov)")}));
+    EXPECT_EQ(seen.selectedFilter, QStringLiteral("DV video (*.avi *.dv *.dif *.mov)"));
     EXPECT_EQ(seen.frame.topLeft(), QPoint((1280 - seen.frame.width()) / 2, (1024 - seen.frame.height()) / 2));
     EXPECT_TRUE(seen.listed.contains(QStringLiteral("Holiday.avi")));
     EXPECT_TRUE(seen.listed.contains(QStringLiteral("UPPER.AVI")));
