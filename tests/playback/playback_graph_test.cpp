@@ -119,6 +119,10 @@ const ClipCase kClips[] = {
      fixture::ClipWrapper::RawDv},
     {"ntsc_raw_dv", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 20, fixture::DisplayAspect::Normal4x3,
      fixture::ClipWrapper::RawDv},
+    {"pal_quicktime_sound", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 20,
+     fixture::DisplayAspect::Normal4x3, fixture::ClipWrapper::QuickTime},
+    {"ntsc_quicktime", DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1Absolute, 20, fixture::DisplayAspect::Normal4x3,
+     fixture::ClipWrapper::QuickTime},
 };
 
 class FrameExact : public testing::TestWithParam<ClipCase> {};
@@ -244,6 +248,8 @@ TEST(PlaybackGraph, BranchesFollowTheFileLayout)
         {kClips[1], 1, 1},   // sound inside the frames
         {kClips[2], 1, 1},   // no sound stream: the DV splitter finds the frames' own sound
         {kClips[5], 1, 1},   // raw DV: the DV splitter in the AVI splitter's place, sound from its frames
+        {kClips[7], 0, 1},   // QuickTime with a sound track: the QuickTime splitter gives the sound
+        {kClips[8], 1, 1},   // QuickTime without one: the sound inside the frames
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.clip.name);
