@@ -73,6 +73,9 @@ public:
     // The size of every frame when the wrapper gives one size for all (raw DV); 0 when each frame's own
     // chunk header says (AVI).
     std::uint32_t FrameBytes() const;
+    // The system of a wrapper without DV headers of its own (raw DV, QuickTime): what an AVI file of the
+    // same frames would state. Empty (rate 0) for AVI.
+    DvFrameSystem FrameSystem() const;
     // A QuickTime movie's track after BuildIndex: system, sound, frame times and the frames its tables claim
     // (its own frameOffsets stay empty: the frames are in FrameOffsets).
     const QuickTimeDvIndex& QuickTimeTrack() const { return m_quickTime; }

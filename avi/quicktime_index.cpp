@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <limits>
 #include <new>
+#include <numeric>
 #include <string>
 #include <utility>
 
@@ -289,6 +290,14 @@ bool BuildQuickTimeDvIndex(int fd, QuickTimeDvIndex& out, std::string& problem)
         return build.Refuse("There is not enough memory for the frame index.");
     }
     return true;
+}
+
+void QuickTimeFrameRate(const QuickTimeDvIndex& index, std::uint32_t& rate, std::uint32_t& scale)
+{
+    const std::uint32_t duration = index.timeRuns.empty() ? 0 : index.timeRuns.front().duration;
+    const std::uint32_t common = std::gcd(index.timescale, duration);
+    rate = common != 0 ? index.timescale / common : 0;
+    scale = common != 0 ? duration / common : 0;
 }
 
 std::int64_t QuickTimeFrameTime(const QuickTimeDvIndex& index, std::int64_t frame)

@@ -49,5 +49,8 @@ struct QuickTimeDvIndex {
 // Frame times come from mdhd and stts unless a duration or the timescale is 0; then from the DV system.
 bool BuildQuickTimeDvIndex(int fd, QuickTimeDvIndex& out, std::string& problem);
 
+// The frame rate as rate / scale frames a second, in lowest terms, from the first run of the index's times.
+void QuickTimeFrameRate(const QuickTimeDvIndex& index, std::uint32_t& rate, std::uint32_t& scale);
+
 // When frame starts, in the index's time units.
 std::int64_t QuickTimeFrameTime(const QuickTimeDvIndex& index, std::int64_t frame);

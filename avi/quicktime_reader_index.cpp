@@ -15,6 +15,15 @@ bool CDvAviReader::BuildQuickTimeIndex()
     return built;
 }
 
+DvFrameSystem CDvAviReader::FrameSystem() const
+{
+    if (m_container != DvContainer::QuickTime)
+        return m_container == DvContainer::RawDv ? m_rawSystem : DvFrameSystem{};
+    DvFrameSystem system{m_quickTime.system.is625, m_quickTime.system.frameBytes, 0, 0};
+    QuickTimeFrameRate(m_quickTime, system.rate, system.scale);
+    return system;
+}
+
 std::uint32_t CDvAviReader::FrameBytes() const
 {
     switch (m_container) {

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstddef>
-#include <numeric>
 #include <string>
 
 namespace {
@@ -49,14 +48,11 @@ bool QuickTimeStreamInfo(int fd, FirstStreamInfo& out)
             errno = ENODATA;
         return false;
     }
-    const std::uint32_t duration = index.timeRuns.front().duration;
-    const std::uint32_t common = std::gcd(index.timescale, duration);
     FirstStreamInfo info;
+    QuickTimeFrameRate(index, info.rate, info.scale);
     info.container = DvContainer::QuickTime;
     info.frameBytes = index.system.frameBytes;
     info.fccHandler = zv::FourCC("dvsd");
-    info.scale = duration / common;
-    info.rate = index.timescale / common;
     info.length = static_cast<std::uint32_t>(index.frameOffsets.size());   // under 2^31
     info.is625 = index.system.is625;
     info.hasSound = index.sound.found;
