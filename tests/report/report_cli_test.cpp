@@ -193,6 +193,55 @@ TEST_F(ReportCli, StripIsThePaintedImageOfOneFrame)
     EXPECT_NE(access((s_dir + "/x.png").c_str(), F_OK), 0);
 }
 
+// The same frames give the same answers whatever holds them: a raw DV stream, a type-1 AVI indexed by idx1 and a
+// type-2 AVI indexed by OpenDML print the same rows and paint the same strip and picture, in both systems; a
+// raw stream cut inside its last frame says so once and keeps its whole frames.
+TEST_F(ReportCli, RawDvAndAviOfTheSameFramesGiveTheSameAnswers)
+{
+    for (const DvSystem system : {DvSystem::Pal625, DvSystem::Ntsc525}) {
+        const std::string tag = system == DvSystem::Pal625 ? "pal" : "ntsc";
+        fixture::ClipOptions raw = TwoScenes(system, AviLayout::Type1, AviIndex::Idx1Absolute);
+        raw.wrapper = fixture::ClipWrapper::RawDv;
+        const std::string files[] = {Write("same-" + tag + ".dv", raw),
+                                     Write("same-" + tag + "-t1.avi", TwoScenes(system, AviLayout::Type1, AviIndex::Idx1Absolute)),
+                                     Write("same-" + tag + "-t2.avi", TwoScenes(system, AviLayout::Type2, AviIndex::OpenDml))};
+        std::string answers[3];
+        for (int k = 0; k < 3; ++k) {
+            SCOPED_TRACE(files[k]);
+            const std::string strip = s_dir + "/same-strip.png";
+            const std::string shot = s_dir + "/same-shot.png";
+            for (const std::string& out : {strip, shot, shot.substr(0, shot.size() - 4) + ".strip.png"})
+                std::remove(out.c_str());
+            const ProcessResult metadata = RunZenkVuvaz({"--metadata", files[k]});
+            const ProcessResult scenes = RunZenkVuvaz({"--scenes", files[k]});
+            const ProcessResult painted = RunZenkVuvaz({"--strip", files[k], "--frame", "61", "--output", strip});
+            const ProcessResult snapshot = RunBounded({"--snapshot", files[k], "--frame", "61", "--output", shot});
+            for (const ProcessResult* r : {&metadata, &scenes, &painted, &snapshot}) {
+                EXPECT_EQ(r->status, 0) << r->err;
+                EXPECT_EQ(r->err, "");
+            }
+            EXPECT_EQ(Lines(metadata.out).size(), 101u);
+            EXPECT_EQ(Lines(scenes.out).size(), 3u);
+            // The snapshot's picture compared by its pixels: the PNG encoder's own bytes are not the point.
+            const QImage picture(QString::fromStdString(shot));
+            EXPECT_FALSE(picture.isNull());
+            answers[k] = metadata.out + scenes.out + cli_test::Slurp(strip) + "\n"
+                         + std::string(reinterpret_cast<const char*>(picture.constBits()), picture.sizeInBytes());
+        }
+        EXPECT_TRUE(answers[1] == answers[0]) << tag << ": type-1 AVI differs from raw DV";
+        EXPECT_TRUE(answers[2] == answers[0]) << tag << ": type-2 OpenDML AVI differs from raw DV";
+
+        const std::string cut = s_dir + "/cut-" + tag + ".dv";
+        const std::string bytes = cli_test::Slurp(files[0]);
+        std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() - 1000);
+        const ProcessResult r = RunZenkVuvaz({"--scenes", cut});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "The file ends with " + std::to_string(fixture::FrameBytes(system) - 1000)
+                             + " bytes of a partial frame after frame 98; they are ignored.\n");
+        EXPECT_EQ(Lines(r.out).size(), 3u);
+    }
+}
+
 // An output is never written over the file it is made from, whatever name leads there, and is never left
 // half-written: each write goes through a temporary beside it that is gone when the command ends.
 TEST_F(ReportCli, OutputsNeverReplaceTheInputAndLeaveNoTemporary)
