@@ -309,3 +309,10 @@ std::int64_t QuickTimeFrameTime(const QuickTimeDvIndex& index, std::int64_t fram
     const QuickTimeTimeRun& run = *std::prev(after);
     return run.firstTime + (frame - run.firstFrame) * run.duration;
 }
+
+std::int64_t QuickTimeFrameMilliseconds(const QuickTimeDvIndex& index, std::int64_t frame)
+{
+    const std::int64_t time = QuickTimeFrameTime(index, frame);
+    const std::int64_t units = index.timescale;   // never 0 once built
+    return time / units * 1000 + time % units * 1000 / units;   // no product beyond 2^63
+}

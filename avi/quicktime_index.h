@@ -54,3 +54,5 @@ void QuickTimeFrameRate(const QuickTimeDvIndex& index, std::uint32_t& rate, std:
 
 // When frame starts, in the index's time units.
 std::int64_t QuickTimeFrameTime(const QuickTimeDvIndex& index, std::int64_t frame);
+// The same in whole milliseconds, truncated.
+std::int64_t QuickTimeFrameMilliseconds(const QuickTimeDvIndex& index, std::int64_t frame);

@@ -122,7 +122,13 @@ int RunSubtitlesCommand(const ReportOptions& options, std::int32_t dateOrder, st
         cues.AddFrame(frame, text);
     }
     const auto format = options.subtitles == SubtitleKind::WebVtt ? zv::SubtitleFormat::WebVtt : zv::SubtitleFormat::SubRip;
-    const std::string body = zv::RenderSubtitles(cues.Finish(frames), stream.scale, stream.rate, format);
+    // A movie times its frames in its own track's units, run by run.
+    const CDvAviReader& reader = file.Reader();
+    const std::string body = reader.Container() == DvContainer::QuickTime
+        ? zv::RenderSubtitles(cues.Finish(frames),
+                              [&reader](std::int64_t frame) { return QuickTimeFrameMilliseconds(reader.QuickTimeTrack(), frame); },
+                              format)
+        : zv::RenderSubtitles(cues.Finish(frames), stream.scale, stream.rate, format);
     if (!zv::WriteFileReplacing(options.output, body.data(), body.size())) {
         std::fprintf(err, "%s\n", LastErrorMessage(("Unable to write " + options.output).c_str()).c_str());
         return 1;

@@ -233,6 +233,7 @@ TEST(QuickTimeIndex, FrameTimesFollowTheTimeToSampleRuns)
     EXPECT_EQ(out.index.timescale, 2500u);
     EXPECT_EQ(QuickTimeFrameTime(out.index, 4), 400);
     EXPECT_EQ(QuickTimeFrameTime(out.index, 9), 900);   // the last run goes on
+    EXPECT_EQ(QuickTimeFrameMilliseconds(out.index, 3), 120);
     ASSERT_TRUE(zeroDuration.built);
     EXPECT_EQ(zeroDuration.index.timescale, 25u);       // the DV system's rate instead
     EXPECT_EQ(QuickTimeFrameTime(zeroDuration.index, 4), 4);
