@@ -5,6 +5,7 @@
 
 #include "avi/dv_avi_reader.h"
 #include "bench/bench_support.h"
+#include "bench/test_pattern.h"
 #include "tests/fixtures/camcorder_clip.h"
 #include "tests/fixtures/quicktime_writer.h"
 
@@ -21,20 +22,6 @@ constexpr int kIndexFrames = 90000;
 constexpr int kScanFrames = 8000;
 constexpr int kRuns = 9;
 
-fixture::ClipOptions Clip(fixture::AviIndex index, int frames)
-{
-    fixture::ClipOptions options;
-    options.layout = fixture::AviLayout::Type2;
-    options.index = index;
-    options.sparse = true;
-    for (int done = 0, i = 0; done < frames; ++i) {   // scenes of 400 frames
-        const int n = std::min(400, frames - done);
-        options.scenes.push_back({{2004, 7, 1 + i / 20, 10, (i % 20) * 2, 0}, n});
-        done += n;
-    }
-    return options;
-}
-
 void ExitIf(bool failed, const std::string& what)
 {
     if (failed) {
@@ -47,7 +34,7 @@ void ExitIf(bool failed, const std::string& what)
 std::pair<std::string, std::string> WritePair(const std::string& folder, const std::string& name, int frames,
                                               std::size_t stored)
 {
-    const fixture::ClipOptions clip = Clip(fixture::AviIndex::OpenDml, frames);
+    const fixture::ClipOptions clip = bench::SceneClip(fixture::AviIndex::OpenDml, frames, true);
     const std::string avi = folder + "/" + name + ".avi", movie = folder + "/" + name + ".mov";
     std::string error;
     fixture::AviWriterOptions aviOptions = fixture::ClipWriterOptions(clip);
@@ -56,7 +43,6 @@ std::pair<std::string, std::string> WritePair(const std::string& folder, const s
            avi + ": " + error);
     fixture::QuickTimeWriterOptions options;
     options.frameCount = frames;
-    options.sound = false;
     options.storedFrameBytes = stored;
     ExitIf(!fixture::WriteQuickTime(movie, options, fixture::MakeCamcorderFrameSource(clip), nullptr, &error),
            movie + ": " + error);
