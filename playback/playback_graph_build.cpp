@@ -344,12 +344,16 @@ HRESULT CPlaybackGraph::KeepPictureShapes(GraphBuild& /*build*/)
 
 // Graph events to the notify object, and the stop position, the end every later test of "last frame"
 // measures against.
-HRESULT CPlaybackGraph::TakeNotifyAndStop(GraphBuild& /*build*/)
+HRESULT CPlaybackGraph::TakeNotifyAndStop(GraphBuild& build)
 {
     m_events.SetNotifyWindow(m_hwndNotify, m_uNotifyMsg);
     const HRESULT hr = GetPositions(nullptr, &m_rtStop);
     if (FAILED(hr)) {
         return Fail(hr, "Could not get positions");
+    }
+    // A cut movie's tables still time the frames it lost: its end is after the last frame it holds.
+    if (build.quickTime && build.info.length > 0) {
+        m_rtStop = std::min<std::int64_t>(m_rtStop, static_cast<std::int64_t>(build.info.length) * m_rtFrame);
     }
     return hr;
 }
