@@ -70,6 +70,8 @@ bool CDvAviReader::BuildIndex()
         return false;
     if (m_container == DvContainer::RawDv)
         return BuildRawDvIndex(walk.fileSize);
+    if (m_container == DvContainer::QuickTime)
+        return BuildQuickTimeIndex();
     walk.maxFrames = MaxFrameListings(walk.fileSize);
     const IndexClaimsVerdict claims = CheckIndexClaims(m_fd.Get());
     if (!claims.fits)

@@ -115,7 +115,7 @@ bool CSceneSplit::HeaderlessFormat(const CDvAviReader& reader, std::string& erro
         error = FrameReadFailure(0, "The file ends inside the frame.");
         return false;
     }
-    m_avi = HeaderlessAviFormat(first.data(), first.size(), reader.RawDvSystem());
+    m_avi = HeaderlessAviFormat(first.data(), first.size(), reader.FrameSystem());
     return true;
 }
 

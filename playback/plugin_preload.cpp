@@ -13,16 +13,17 @@
 namespace {
 
 // The renderers' elements first: the probe makes them before the window shows, and a plugin the main
-// thread asks for while another one is loading waits for that load to end.
+// thread asks for while another one is loading waits for that load to end. The movie splitter comes last,
+// so that it never holds up an AVI file's decoder.
 constexpr std::array kPlayerElements = {
     "videoconvert",  "appsink",       "glimagesink", "filesrc",    "avidemux",     "tee",
     "queue",         "avdec_dvvideo", "dvdemux",     "capssetter", "audioconvert", "audioresample",
-    "autoaudiosink",
+    "autoaudiosink", "qtdemux",
 };
 
 constexpr std::array kSnapshotElements = {
     "videoconvert",  "appsink", "filesrc",    "avidemux",     "tee",           "queue",
-    "avdec_dvvideo", "dvdemux", "capssetter", "audioconvert", "audioresample", "fakesink",
+    "avdec_dvvideo", "dvdemux", "capssetter", "audioconvert", "audioresample", "fakesink", "qtdemux",
 };
 
 // Static, so the asynchronous call can point at them.

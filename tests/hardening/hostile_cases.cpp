@@ -494,6 +494,7 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
     }
     AddUnbackedClaims(cases, idx1, odml);
     AddHeaderlessStreamsAndIndexlessFiles(cases, idx1);
+    AddQuickTimeCases(cases);
     return cases;
 }
 

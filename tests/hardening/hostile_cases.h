@@ -52,6 +52,9 @@ struct BaseFile {
 // Writes the base files into folder (kept for the suite's lifetime) and returns every case.
 std::vector<HostileCase> HostileCases(const std::string& folder);
 
+// The QuickTime movies among them (quicktime_cases.cpp).
+void AddQuickTimeCases(std::vector<HostileCase>& cases);
+
 // Writes the file (sparse where it has a hole). False when the system refuses.
 bool WriteHostileFile(const std::string& path, const HostileFile& file);
 

@@ -53,6 +53,7 @@ struct Shape {
     AviLayout layout;
     AviIndex index;
     const char* name;
+    fixture::ClipWrapper wrapper = fixture::ClipWrapper::Avi;   // QuickTime: the AVI outputs are type-1
 };
 
 class SplitShapes : public ExportCli, public ::testing::WithParamInterface<Shape> {};
@@ -62,8 +63,10 @@ class SplitShapes : public ExportCli, public ::testing::WithParamInterface<Shape
 TEST_P(SplitShapes, EveryOutputHoldsItsSceneLosslessly)
 {
     const Shape& shape = GetParam();
-    const fixture::ClipOptions clip = ThreeScenes(shape.system, shape.layout, shape.index);
-    const std::string input = Write(std::string(shape.name) + ".avi", clip);
+    fixture::ClipOptions clip = ThreeScenes(shape.system, shape.layout, shape.index);
+    clip.wrapper = shape.wrapper;
+    const bool movie = shape.wrapper == fixture::ClipWrapper::QuickTime;
+    const std::string input = Write(std::string(shape.name) + (movie ? ".mov" : ".avi"), clip);
     const std::size_t frameBytes = fixture::FrameBytes(shape.system);
     const std::string frames = RunProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", input, "-map", "0:v", "-c",
                                            "copy", "-f", "rawvideo", "-"}).out;
@@ -71,7 +74,7 @@ TEST_P(SplitShapes, EveryOutputHoldsItsSceneLosslessly)
     ASSERT_EQ(frames.size(), 62 * frameBytes);
     const std::vector<std::int64_t> starts = {0, 30, 50, 62};
     const char* stamps[] = {"2003-12-24_23-59-58", "2004-01-02_08-15-00", "1999-12-31_23-59-59"};
-    const bool type1 = shape.layout == AviLayout::Type1;
+    const bool type1 = shape.layout == AviLayout::Type1 || movie;
 
     for (const char* format : {"avi", "dv"}) {
         SCOPED_TRACE(format);
@@ -127,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Shape{DvSystem::Pal625, AviLayout::Type1, AviIndex::Idx1Absolute, "t1-abs"},
                       Shape{DvSystem::Pal625, AviLayout::Type2, AviIndex::Idx1MoviRelative, "t2-rel"},
                       Shape{DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::OpenDml, "t2a-odml"},
-                      Shape{DvSystem::Ntsc525, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, "t2a-ntsc"}),
+                      Shape{DvSystem::Ntsc525, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, "t2a-ntsc"},
+                      Shape{DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1Absolute, "qt-ntsc", fixture::ClipWrapper::QuickTime}),
     [](const auto& info) { return std::string(info.param.name).replace(info.param.name[2] == '-' ? 2 : 3, 1, "_"); });
 
 // Nothing is half-done: every refusal comes before anything is written, and a failed write leaves nothing.
