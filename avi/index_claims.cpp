@@ -36,6 +36,7 @@ struct RepeatRun {
 
 struct Walk {
     int fd;
+    CheckedIndexes* kept;
     std::int64_t fileSize;
     IndexClaimsVerdict verdict;
     std::uint64_t listingLimit = 0;
@@ -66,25 +67,32 @@ std::string At(const char* index, std::int64_t chunk)
     return std::string("The ") + index + " at byte " + std::to_string(chunk);
 }
 
+// The refusals are kept out of line: the checks run once per index entry, the messages at most once.
+[[gnu::noinline]] bool RefuseRepeats(Walk& walk, const char* what, std::int64_t entry, std::uint64_t chunk)
+{
+    return Refuse(walk, entry, At(what, entry) + " lists the chunk at offset " + std::to_string(chunk) + " more than "
+                                   + std::to_string(kMaxRepeatedListings) + " times in a row.");
+}
+
+[[gnu::noinline]] bool RefuseChunkSize(Walk& walk, const char* what, std::int64_t entry, std::uint32_t size, bool video)
+{
+    const std::uint32_t limit = video ? kMaxFrameChunkBytes : kMaxOtherChunkBytes;
+    return Refuse(walk, entry, At(what, entry) + " lists a " + (video ? "frame" : "stream") + " chunk of "
+                                   + std::to_string(size) + " bytes; no DV file has one over " + std::to_string(limit)
+                                   + ".");
+}
+
 // One more listing of a video chunk, at the entry of index (named by what) at entry.
 bool ListingFits(Walk& walk, const char* what, std::int64_t entry, std::uint64_t chunk)
 {
     walk.run.length = walk.run.chunk == chunk ? walk.run.length + 1 : 1;
     walk.run.chunk = chunk;
-    if (walk.run.length > kMaxRepeatedListings)
-        return Refuse(walk, entry, At(what, entry) + " lists the chunk at offset " + std::to_string(chunk)
-                                       + " more than " + std::to_string(kMaxRepeatedListings) + " times in a row.");
-    return true;
+    return walk.run.length <= kMaxRepeatedListings || RefuseRepeats(walk, what, entry, chunk);
 }
 
 bool ChunkSizeFits(Walk& walk, const char* what, std::int64_t entry, std::uint32_t size, bool video)
 {
-    const std::uint32_t limit = video ? kMaxFrameChunkBytes : kMaxOtherChunkBytes;
-    if (size <= limit)
-        return true;
-    return Refuse(walk, entry, At(what, entry) + " lists a " + (video ? "frame" : "stream") + " chunk of "
-                                   + std::to_string(size) + " bytes; no DV file has one over " + std::to_string(limit)
-                                   + ".");
+    return size <= (video ? kMaxFrameChunkBytes : kMaxOtherChunkBytes) || RefuseChunkSize(walk, what, entry, size, video);
 }
 
 bool ListingCountFits(Walk& walk, const char* what, std::int64_t chunk, std::uint64_t listings)
@@ -134,6 +142,25 @@ bool EachEntry(const Walk& walk, std::int64_t start, std::uint64_t count, std::u
     return true;
 }
 
+// The video stream's entries of a standard index whose chunk header is at chunk, read in one go (the listing
+// limit bounds their count already), checked in a tight loop and kept for the frame index.
+bool KeptVideoEntriesFit(Walk& walk, std::int64_t chunk, std::uint32_t entries, std::uint64_t base)
+{
+    const std::int64_t start = chunk + 8 + kIndexHeaderBytes;
+    std::vector<std::uint8_t> bytes(std::size_t{entries} * kMinEntryBytes);
+    if (!ReadExactAt(walk.fd, bytes.data(), bytes.size(), start))
+        return true;   // (as EachEntry: the readers meet the damage themselves)
+    for (std::size_t at = 0; at < bytes.size(); at += kMinEntryBytes) {
+        const std::uint8_t* entry = bytes.data() + at;
+        const std::uint32_t size = zv::LoadLe32(entry + 4) & 0x7FFFFFFFu;
+        if (!ChunkSizeFits(walk, "OpenDML index", chunk, size, true)
+            || !ListingFits(walk, "OpenDML index", chunk, base + zv::LoadLe32(entry)))
+            return false;
+    }
+    walk.kept->entries[start] = std::move(bytes);
+    return true;
+}
+
 // The entries of a standard index (OpenDML) whose chunk header is at chunk: offsets from its base and
 // sizes whose top bit marks frames that are not key frames.
 bool StandardEntriesFit(Walk& walk, std::int64_t chunk, const std::uint8_t* indexHeader)
@@ -146,6 +173,10 @@ bool StandardEntriesFit(Walk& walk, std::int64_t chunk, const std::uint8_t* inde
         return false;
     if (video)
         walk.videoListings += entries;
+    if (video && walk.kept != nullptr)
+        walk.kept->videoEntries = walk.videoListings;
+    if (video && walk.kept != nullptr && entryBytes == kMinEntryBytes)
+        return KeptVideoEntriesFit(walk, chunk, entries, base);
     return EachEntry(walk, chunk + 8 + kIndexHeaderBytes, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
         const std::uint32_t size = zv::LoadLe32(entry + 4) & 0x7FFFFFFFu;
         return ChunkSizeFits(walk, "OpenDML index", chunk, size, video)
@@ -356,9 +387,9 @@ std::uint64_t MaxFrameListings(std::int64_t fileSize)
     return 4 * frames + kListingsWhateverTheSize;
 }
 
-IndexClaimsVerdict CheckIndexClaims(int fd)
+IndexClaimsVerdict CheckIndexClaims(int fd, CheckedIndexes* kept)
 {
-    Walk walk{fd, zv::FileSize(fd), {}, 0, 0, -1, {}, false, false, false, false};
+    Walk walk{fd, kept, zv::FileSize(fd), {}, 0, 0, -1, {}, false, false, false, false};
     if (walk.fileSize < 0)
         return walk.verdict;
     walk.listingLimit = MaxFrameListings(walk.fileSize);
