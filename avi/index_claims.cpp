@@ -212,7 +212,6 @@ void HintPointedIndexes(const Walk& walk, std::int64_t entriesStart, std::uint32
 // The index chunks a super index's entries point at: the first 8 bytes of each entry of entryBytes.
 bool PointedIndexesFit(Walk& walk, std::int64_t entriesStart, std::uint32_t entries, std::uint64_t entryBytes)
 {
-    HintPointedIndexes(walk, entriesStart, entries, entryBytes);
     return EachEntry(walk, entriesStart, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
         const std::uint64_t chunk = zv::LoadLe64(entry);
         std::uint8_t header[8 + kIndexHeaderBytes];
@@ -226,6 +225,31 @@ bool PointedIndexesFit(Walk& walk, std::int64_t entriesStart, std::uint32_t entr
         // A super index one level down is the frame index's business (it reads two levels, no more).
         return header[8 + 3] != kStandardIndexType || StandardEntriesFit(walk, at, header + 8);
     });
+}
+
+// Every stream's super index asks for the indexes it points at before any is read, so that the disk fetches
+// the sound's with the pictures' rather than after them. The header list is in the window already.
+void HintEveryPointedIndex(const Walk& walk, CForwardWindow& window, std::int64_t listEnd)
+{
+    for (std::int64_t position = kHeaderList + 12; position < listEnd;) {
+        const std::uint8_t* chunk = window.At(position, 12);
+        if (chunk == nullptr)
+            return;
+        if (zv::HasFourCC(chunk, "LIST") && zv::HasFourCC(chunk + 8, "strl")) {
+            position += 12;   // into the stream list
+            continue;
+        }
+        const std::uint32_t size = zv::LoadLe32(chunk + 4);
+        std::uint8_t header[kIndexHeaderBytes];
+        // Only a super index whose entries fit its chunk and the file (ClaimFits, below, refuses the others).
+        if (zv::HasFourCC(chunk, "indx") && ReadExactAt(walk.fd, header, sizeof header, position + 8)) {
+            const std::uint64_t entryBytes = std::max<std::uint64_t>(kMinEntryBytes, zv::LoadLe16(header) * 4ull);
+            const std::int64_t bytes = std::min<std::int64_t>(size, walk.fileSize - (position + 8)) - kIndexHeaderBytes;
+            if (bytes >= 0 && zv::LoadLe32(header + 4) * entryBytes <= static_cast<std::uint64_t>(bytes))
+                HintPointedIndexes(walk, position + 8 + kIndexHeaderBytes, zv::LoadLe32(header + 4), entryBytes);
+        }
+        position = PaddedEnd(position, size);
+    }
 }
 
 // An indx chunk of a stream list, and the indexes its entries point at. A standard index in its place
@@ -398,6 +422,7 @@ IndexClaimsVerdict CheckIndexClaims(int fd, CheckedIndexes* kept)
     if (riff == nullptr || !zv::HasFourCC(riff + 12, "LIST") || !zv::HasFourCC(riff + 20, "hdrl"))
         return walk.verdict;
     const std::int64_t listEnd = std::min(PaddedEnd(kHeaderList, zv::LoadLe32(riff + 16)), walk.fileSize);
+    HintEveryPointedIndex(walk, window, listEnd);
     if (HeaderListFits(walk, window, listEnd))
         TopLevelFits(walk, window);
     return walk.verdict;
