@@ -99,7 +99,6 @@ bool CTemporaryOutput::Create(const std::string& target, std::size_t bufferBytes
     m_data = {};
     m_sourceFailedAt = -1;
     m_writeBackFrom = 0;
-    m_previousWriteBack = 0;
     return true;
 }
 
@@ -136,20 +135,16 @@ bool CTemporaryOutput::WriteBuffer()
     return true;
 }
 
-// The bytes up to m_flushed are in the file. Starts the disk on the latest step of them and waits for the
-// step before, so that the disk writes while the copy goes on, the final sync finds little left to do, and
-// the dirty pages never exceed two steps whatever the file's size. Only hints: their results do not matter
-// (the final sync reports any failure).
+// The bytes up to m_flushed are in the file. Starts the disk on each step of them as it is complete, so that
+// the disk writes while the copy goes on and the final sync finds little left to do. Only a hint: waiting
+// for it would hold the copy to the disk's pace, and its result does not matter (the final sync reports
+// any failure).
 void CTemporaryOutput::Advance(std::uint64_t count)
 {
     m_flushed += static_cast<std::int64_t>(count);
     if (m_flushed - m_writeBackFrom < kWriteBackStep)
         return;
     ::sync_file_range(m_fd.Get(), m_writeBackFrom, m_flushed - m_writeBackFrom, SYNC_FILE_RANGE_WRITE);
-    if (m_writeBackFrom > m_previousWriteBack)
-        ::sync_file_range(m_fd.Get(), m_previousWriteBack, m_writeBackFrom - m_previousWriteBack,
-                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
-    m_previousWriteBack = m_writeBackFrom;
     m_writeBackFrom = m_flushed;
 }
 

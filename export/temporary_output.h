@@ -87,7 +87,6 @@ private:
     DataExtent m_data;            // a range of a source known to hold data, not holes
     std::int64_t m_sourceFailedAt = -1;
     std::int64_t m_writeBackFrom = 0;   // the disk has been asked for the bytes before this
-    std::int64_t m_previousWriteBack = 0;
 };
 
 }  // namespace zv
