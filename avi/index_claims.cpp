@@ -252,6 +252,25 @@ void HintEveryPointedIndex(const Walk& walk, CForwardWindow& window, std::int64_
     }
 }
 
+// The idx1 chunk follows the first movi list, a form's length into the file: asked for with the indexes (the
+// chunks before it lie in the first window), it comes in the same trip of the disk. Its size is read only
+// there; kLargestHintedIndex covers the idx1 of a full 1 GiB form of pictures and sound.
+void HintLegacyIndex(const Walk& walk, CForwardWindow& window, std::int64_t position)
+{
+    while (position + 12 <= static_cast<std::int64_t>(kWindowBytes)) {
+        const std::uint8_t* chunk = window.At(position, 12);
+        if (chunk == nullptr || !zv::IsChunkId(chunk))
+            return;
+        const std::int64_t next = PaddedEnd(position, zv::LoadLe32(chunk + 4));
+        if (zv::HasFourCC(chunk, "LIST") && zv::HasFourCC(chunk + 8, "movi")) {
+            if (next < walk.fileSize)
+                zv::WillNeed(walk.fd, next, std::min(kLargestHintedIndex, walk.fileSize - next));
+            return;
+        }
+        position = next;
+    }
+}
+
 // An indx chunk of a stream list, and the indexes its entries point at. A standard index in its place
 // would be read with its entries taken for frames: the offset correction then finds the stream's id
 // inside an ix## header and shows a blank frame for the whole file.
@@ -423,6 +442,7 @@ IndexClaimsVerdict CheckIndexClaims(int fd, CheckedIndexes* kept)
         return walk.verdict;
     const std::int64_t listEnd = std::min(PaddedEnd(kHeaderList, zv::LoadLe32(riff + 16)), walk.fileSize);
     HintEveryPointedIndex(walk, window, listEnd);
+    HintLegacyIndex(walk, window, listEnd);
     if (HeaderListFits(walk, window, listEnd))
         TopLevelFits(walk, window);
     return walk.verdict;

@@ -201,18 +201,26 @@ bool CTemporaryOutput::CopyPending()
 }
 
 // The first byte at or after `at` that holds data, and where that data ends; the last one found is kept,
-// so a source without holes is asked once. A file system that cannot tell has data everywhere.
+// so a source without holes is asked once. A file system that cannot tell has data everywhere. The source's
+// file position, which the questions move, is put back: its reader may read on from it.
 CTemporaryOutput::DataExtent CTemporaryOutput::DataAt(int source, std::int64_t at)
 {
     constexpr std::int64_t kEverywhere = std::numeric_limits<std::int64_t>::max();
     if (source == m_data.source && at >= m_data.data && at < m_data.end)
         return {at, m_data.end};
+    const int saved = errno;
+    const off_t position = ::lseek(source, 0, SEEK_CUR);
     const off_t data = ::lseek(source, static_cast<off_t>(at), SEEK_DATA);
-    if (data < 0)
-        return errno == ENXIO ? DataExtent{kEverywhere, kEverywhere} : DataExtent{at, kEverywhere};   // a hole to the end
-    const off_t hole = ::lseek(source, data, SEEK_HOLE);
-    m_data = {data, hole < 0 ? kEverywhere : hole, source};
-    return {data, m_data.end};
+    if (data < 0) {
+        m_data = errno == ENXIO ? DataExtent{kEverywhere, kEverywhere, source}   // a hole to the end
+                                : DataExtent{at, kEverywhere, source};
+    } else {
+        const off_t hole = ::lseek(source, data, SEEK_HOLE);
+        m_data = {data, hole > data ? hole : kEverywhere, source};
+    }
+    ::lseek(source, position, SEEK_SET);
+    errno = saved;
+    return {m_data.data, m_data.end};
 }
 
 // The kernel copies page to page, once, where a read and a write would copy twice through this process.
