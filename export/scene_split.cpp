@@ -75,7 +75,8 @@ bool CSceneSplit::Plan(const CDvAviReader& reader, const std::string& inputPath,
     m_total = 0;
     std::string problem;
     m_frameBytes = reader.FrameBytes();
-    if (!ReadFrameSizes(error))
+    std::vector<std::uint32_t> chunkIds;   // the frame chunks' ids, until the output's is known
+    if (!ReadFrameSizes(chunkIds, error))
         return false;
     if (format == SplitFormat::Avi && m_frameBytes != 0) {
         if (!HeaderlessFormat(reader, error))
@@ -84,6 +85,10 @@ bool CSceneSplit::Plan(const CDvAviReader& reader, const std::string& inputPath,
         error = "Unable to read the headers of the AVI file\n\n" + problem;
         return false;
     }
+    // A chunk the AVI output would write with the same header and no pad byte is copied whole.
+    m_headerAsWritten.assign(m_offsets->size(), false);
+    for (std::size_t i = 0; i < chunkIds.size(); ++i)
+        m_headerAsWritten[i] = format == SplitFormat::Avi && chunkIds[i] == m_avi.video.chunkId && m_frameSizes[i] % 2 == 0;
     m_audio.clear();
     if (format == SplitFormat::Avi && m_avi.hasAudio) {
         const std::uint64_t most = kSoundChunksPerFrame * m_offsets->size() + kSoundChunksWhateverTheSize;
@@ -119,7 +124,7 @@ bool CSceneSplit::HeaderlessFormat(const CDvAviReader& reader, std::string& erro
     return true;
 }
 
-bool CSceneSplit::ReadFrameSizes(std::string& error)
+bool CSceneSplit::ReadFrameSizes(std::vector<std::uint32_t>& chunkIds, std::string& error)
 {
     if (m_frameBytes != 0) {   // one size for every frame, each within the file by the frame index
         m_frameSizes.assign(m_offsets->size(), m_frameBytes);
@@ -127,15 +132,11 @@ bool CSceneSplit::ReadFrameSizes(std::string& error)
     }
     const std::int64_t fileSize = FileSize(m_fd);
     m_frameSizes.assign(m_offsets->size(), 0);
-    m_headerAsWritten.assign(m_offsets->size(), false);
-    for (std::size_t i = 0; i < m_offsets->size(); ++i) {
-        std::uint32_t chunkId = 0;
+    chunkIds.assign(m_offsets->size(), 0);
+    for (std::size_t i = 0; i < m_offsets->size(); ++i)
         if (!ReadFrameChunkSize(m_fd, (*m_offsets)[i], fileSize, static_cast<std::int64_t>(i), m_frameSizes[i], error,
-                                &chunkId))
+                                &chunkIds[i]))
             return false;
-        // A chunk the AVI output would write with the same header and no pad byte is copied whole.
-        m_headerAsWritten[i] = m_format == SplitFormat::Avi && chunkId == m_avi.video.chunkId && m_frameSizes[i] % 2 == 0;
-    }
     return true;
 }
 

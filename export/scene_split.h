@@ -63,7 +63,7 @@ public:
 
 private:
     bool HeaderlessFormat(const CDvAviReader& reader, std::string& error);
-    bool ReadFrameSizes(std::string& error);
+    bool ReadFrameSizes(std::vector<std::uint32_t>& chunkIds, std::string& error);
     bool PlanScene(std::int32_t scene, std::int64_t first, std::int64_t end, const std::string& inputPath,
                    std::string& error);
     bool CopyChunk(std::uint8_t* room, std::int64_t data, std::uint32_t size, std::int64_t frame, std::string& error);
