@@ -94,6 +94,7 @@ private:
     bool WalkTopLevel(IndexWalk& walk);
     bool SkipChunk(const IndexWalk& walk, std::int64_t distance);
     bool ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int enclosingSuperIndexes);
+    bool ReadStandardEntries(IndexWalk& walk, std::int64_t position, std::uint32_t count, std::int64_t base);
     bool ReadLegacyIndex(const IndexWalk& walk);
     bool CalibrateOffsets(std::int64_t base);
     bool ReadIndexEntries(const IndexWalk& walk, std::int64_t position, std::uint64_t count,
