@@ -19,6 +19,7 @@ struct CDvAviReader::IndexWalk {
     std::int64_t fileSize = 0;
     std::uint64_t maxFrames = 0;                 // MaxFrameListings of the file size
     std::unordered_set<std::int64_t> visited;   // positions of the OpenDML index headers already read
+    CheckedIndexes checked;                      // the standard indexes the claims check has read already
 };
 
 namespace {
@@ -70,11 +71,17 @@ bool CDvAviReader::BuildIndex()
         return false;
     if (m_container == DvContainer::RawDv)
         return BuildRawDvIndex(walk.fileSize);
+    if (m_container == DvContainer::QuickTime)
+        return BuildQuickTimeIndex();
     walk.maxFrames = MaxFrameListings(walk.fileSize);
-    const IndexClaimsVerdict claims = CheckIndexClaims(m_fd.Get());
-    if (!claims.fits)
-        return Refuse(DescribeIndexClaims(claims));
     try {
+        const IndexClaimsVerdict claims = CheckIndexClaims(m_fd.Get(), &walk.checked);
+        if (!claims.fits)
+            return Refuse(DescribeIndexClaims(claims));
+        // The check has bounded the frames its indexes list by the file: room for them all at once.
+        const std::size_t limit = static_cast<std::size_t>(std::min<std::uint64_t>(kMaxFrames, walk.maxFrames));
+        if (walk.checked.videoEntries <= limit)
+            zv::GrowInSteps(m_frameOffsets, static_cast<std::size_t>(walk.checked.videoEntries), kFrameOffsetStep);
         if (WalkFirstStreamList(walk))
             return true;
         if (m_indexProblem.empty() && errno == 0)
@@ -229,13 +236,27 @@ bool CDvAviReader::ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int 
             return Refuse("The OpenDML index at byte " + std::to_string(position - 8) + " claims "
                           + std::to_string(count) + " entries; the file ends at byte " + std::to_string(walk.fileSize)
                           + ".");
-        if (!ReserveFrameOffsets(walk, count))
-            return false;
-        return ReadIndexEntries(walk, entriesStart, count, kStandardEntryBytes, [&](const std::uint8_t* entry) {
-            m_frameOffsets.push_back(AddWrapping(base, zv::LoadLe32(entry)));
-            return true;
-        });
+        return ReserveFrameOffsets(walk, count) && ReadStandardEntries(walk, entriesStart, count, base);
     }
+    return true;
+}
+
+// The count entries of a standard index from position, whose room is reserved: the claims check's copy of
+// them when it kept one, else one read of them all.
+bool CDvAviReader::ReadStandardEntries(IndexWalk& walk, std::int64_t position, std::uint32_t count, std::int64_t base)
+{
+    std::vector<std::uint8_t> entries;
+    const auto kept = walk.checked.entries.find(position);
+    if (kept != walk.checked.entries.end() && kept->second.size() == std::size_t{count} * kStandardEntryBytes) {
+        entries = std::move(kept->second);
+        walk.checked.entries.erase(kept);
+    } else {
+        entries.resize(std::size_t{count} * kStandardEntryBytes);
+        if (!ReadExactAt(m_fd.Get(), entries.data(), entries.size(), position))
+            return false;
+    }
+    for (std::size_t at = 0; at < entries.size(); at += kStandardEntryBytes)
+        m_frameOffsets.push_back(AddWrapping(base, zv::LoadLe32(entries.data() + at)));
     return true;
 }
 
@@ -303,6 +324,8 @@ bool CDvAviReader::CalibrateOffsets(std::int64_t base)
         if (zv::LoadLe32(words + 4 * k) != m_nStreamChunkId)
             continue;
         const std::int64_t shift = AddWrapping(base, static_cast<std::int64_t>(4 * k));
+        if (shift == 0)
+            return true;   // (the usual case: nothing to move through a long index)
         for (std::int64_t& offset : m_frameOffsets)
             offset = AddWrapping(offset, shift);
         return true;

@@ -17,6 +17,7 @@ bool CDvAviReader::Open(const char* path)
     m_container = DvContainer::Avi;
     m_rawSystem = DvFrameSystem{};
     m_nTrailingBytes = 0;
+    m_quickTime = QuickTimeDvIndex{};
 
     zv::UniqueFd fd = zv::OpenForSequentialRead(path);
     if (!fd)

@@ -6,6 +6,7 @@
 
 #include "avi/dv_container.h"
 #include "avi/file_io.h"
+#include "avi/quicktime_index.h"
 #include "avi/recording_marks.h"
 #include "avi/scan_progress.h"
 
@@ -33,7 +34,7 @@ public:
     bool IsOpen() const { return m_fd.Valid(); }
 
     // A raw DV stream: FrameOffsets is frame n at n x the frame size its first header block names (see
-    // BuildRawDvIndex). Otherwise fills FrameOffsets from the OpenDML index of the first stream list, else from idx1. True at once
+    // BuildRawDvIndex); a QuickTime movie: the first video track's frames (BuildQuickTimeDvIndex). Otherwise fills FrameOffsets from the OpenDML index of the first stream list, else from idx1. True at once
     // when already built; false at once without a handle. Failure policy: any read, seek or allocation
     // failure, a size or count larger than the rest of the file, a super index nested over two levels or
     // revisiting an index chunk, or no video entry at all fails the build without a message (entries
@@ -71,7 +72,13 @@ public:
     const DvFrameSystem& RawDvSystem() const { return m_rawSystem; }
     // The size of every frame when the wrapper gives one size for all (raw DV); 0 when each frame's own
     // chunk header says (AVI).
-    std::uint32_t FrameBytes() const { return m_container == DvContainer::RawDv ? m_rawSystem.frameBytes : 0; }
+    std::uint32_t FrameBytes() const;
+    // The system of a wrapper without DV headers of its own (raw DV, QuickTime): what an AVI file of the
+    // same frames would state. Empty (rate 0) for AVI.
+    DvFrameSystem FrameSystem() const;
+    // A QuickTime movie's track after BuildIndex: system, sound, frame times and the frames its tables claim
+    // (its own frameOffsets stay empty: the frames are in FrameOffsets).
+    const QuickTimeDvIndex& QuickTimeTrack() const { return m_quickTime; }
     // Bytes after the last whole frame of a raw DV stream, left out of the index (a capture cut short).
     std::int64_t TrailingBytes() const { return m_nTrailingBytes; }
     std::uint32_t StreamChunkId() const { return m_nStreamChunkId; }
@@ -82,10 +89,12 @@ private:
     struct IndexWalk;   // bounds of one BuildIndex run: the file size and the index chunks already read
 
     bool BuildRawDvIndex(std::int64_t fileSize);
+    bool BuildQuickTimeIndex();
     bool WalkFirstStreamList(IndexWalk& walk);
     bool WalkTopLevel(IndexWalk& walk);
     bool SkipChunk(const IndexWalk& walk, std::int64_t distance);
     bool ReadOpenDmlIndex(IndexWalk& walk, std::int64_t position, int enclosingSuperIndexes);
+    bool ReadStandardEntries(IndexWalk& walk, std::int64_t position, std::uint32_t count, std::int64_t base);
     bool ReadLegacyIndex(const IndexWalk& walk);
     bool CalibrateOffsets(std::int64_t base);
     bool ReadIndexEntries(const IndexWalk& walk, std::int64_t position, std::uint64_t count,
@@ -105,6 +114,7 @@ private:
     DvContainer m_container = DvContainer::Avi;
     DvFrameSystem m_rawSystem{};
     std::int64_t m_nTrailingBytes = 0;
+    QuickTimeDvIndex m_quickTime;
     std::uint32_t m_nStreamChunkId = 0;
     std::int64_t m_nMoviListPosition = 0;
     bool m_bScanned = false;

@@ -2,6 +2,7 @@
 
 #include "avi/file_io.h"
 #include "avi/fourcc.h"
+#include "avi/quicktime_index.h"
 
 #include <array>
 #include <cerrno>
@@ -75,7 +76,19 @@ DvAviCheckResult CheckRawDvFile(int fd, const std::uint8_t* head, std::size_t si
     return fileSize < DvFrameSystemOf(head).frameBytes ? TooShort : Recognised;
 }
 
-DvAviCheckResult CheckQuickTimeDvFile(int /*fd*/)
+DvAviCheckResult CheckQuickTimeDvFile(int fd)
 {
+    const std::int64_t fileSize = zv::FileSize(fd);
+    if (fileSize < 0)
+        return ReadFailed;
+    errno = 0;
+    QuickTimeDvSystem system;
+    switch (CheckQuickTimeDv(fd, fileSize, nullptr, system)) {
+    case QuickTimeDvVerdict::Dv: return Recognised;
+    case QuickTimeDvVerdict::TooShort: return TooShort;
+    case QuickTimeDvVerdict::ReadFailed: return errno != 0 ? ReadFailed : TooShort;
+    case QuickTimeDvVerdict::NotQuickTime:
+    case QuickTimeDvVerdict::NotDv: break;
+    }
     return NotDvAvi;
 }

@@ -46,6 +46,7 @@ const char* DvContainerName(DvContainer container);
 // size cannot be read (errno set).
 DvAviCheckResult CheckRawDvFile(int fd, const std::uint8_t* head, std::size_t size);
 
-// The file check's answer for a QuickTime-looking file already open on fd (position unspecified). Today no
-// QuickTime file is accepted: NotDvAvi.
+// The file check's answer for a QuickTime-looking file already open on fd (position unspecified):
+// Recognised when its first video track holds DV25 frames of the size its system gives, TooShort when the
+// file ends before its movie box does, ReadFailed when a read fails (errno set), else NotDvAvi.
 DvAviCheckResult CheckQuickTimeDvFile(int fd);

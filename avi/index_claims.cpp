@@ -36,6 +36,7 @@ struct RepeatRun {
 
 struct Walk {
     int fd;
+    CheckedIndexes* kept;
     std::int64_t fileSize;
     IndexClaimsVerdict verdict;
     std::uint64_t listingLimit = 0;
@@ -66,25 +67,32 @@ std::string At(const char* index, std::int64_t chunk)
     return std::string("The ") + index + " at byte " + std::to_string(chunk);
 }
 
+// The refusals are kept out of line: the checks run once per index entry, the messages at most once.
+[[gnu::noinline]] bool RefuseRepeats(Walk& walk, const char* what, std::int64_t entry, std::uint64_t chunk)
+{
+    return Refuse(walk, entry, At(what, entry) + " lists the chunk at offset " + std::to_string(chunk) + " more than "
+                                   + std::to_string(kMaxRepeatedListings) + " times in a row.");
+}
+
+[[gnu::noinline]] bool RefuseChunkSize(Walk& walk, const char* what, std::int64_t entry, std::uint32_t size, bool video)
+{
+    const std::uint32_t limit = video ? kMaxFrameChunkBytes : kMaxOtherChunkBytes;
+    return Refuse(walk, entry, At(what, entry) + " lists a " + (video ? "frame" : "stream") + " chunk of "
+                                   + std::to_string(size) + " bytes; no DV file has one over " + std::to_string(limit)
+                                   + ".");
+}
+
 // One more listing of a video chunk, at the entry of index (named by what) at entry.
 bool ListingFits(Walk& walk, const char* what, std::int64_t entry, std::uint64_t chunk)
 {
     walk.run.length = walk.run.chunk == chunk ? walk.run.length + 1 : 1;
     walk.run.chunk = chunk;
-    if (walk.run.length > kMaxRepeatedListings)
-        return Refuse(walk, entry, At(what, entry) + " lists the chunk at offset " + std::to_string(chunk)
-                                       + " more than " + std::to_string(kMaxRepeatedListings) + " times in a row.");
-    return true;
+    return walk.run.length <= kMaxRepeatedListings || RefuseRepeats(walk, what, entry, chunk);
 }
 
 bool ChunkSizeFits(Walk& walk, const char* what, std::int64_t entry, std::uint32_t size, bool video)
 {
-    const std::uint32_t limit = video ? kMaxFrameChunkBytes : kMaxOtherChunkBytes;
-    if (size <= limit)
-        return true;
-    return Refuse(walk, entry, At(what, entry) + " lists a " + (video ? "frame" : "stream") + " chunk of "
-                                   + std::to_string(size) + " bytes; no DV file has one over " + std::to_string(limit)
-                                   + ".");
+    return size <= (video ? kMaxFrameChunkBytes : kMaxOtherChunkBytes) || RefuseChunkSize(walk, what, entry, size, video);
 }
 
 bool ListingCountFits(Walk& walk, const char* what, std::int64_t chunk, std::uint64_t listings)
@@ -134,6 +142,25 @@ bool EachEntry(const Walk& walk, std::int64_t start, std::uint64_t count, std::u
     return true;
 }
 
+// The video stream's entries of a standard index whose chunk header is at chunk, read in one go (the listing
+// limit bounds their count already), checked in a tight loop and kept for the frame index.
+bool KeptVideoEntriesFit(Walk& walk, std::int64_t chunk, std::uint32_t entries, std::uint64_t base)
+{
+    const std::int64_t start = chunk + 8 + kIndexHeaderBytes;
+    std::vector<std::uint8_t> bytes(std::size_t{entries} * kMinEntryBytes);
+    if (!ReadExactAt(walk.fd, bytes.data(), bytes.size(), start))
+        return true;   // (as EachEntry: the readers meet the damage themselves)
+    for (std::size_t at = 0; at < bytes.size(); at += kMinEntryBytes) {
+        const std::uint8_t* entry = bytes.data() + at;
+        const std::uint32_t size = zv::LoadLe32(entry + 4) & 0x7FFFFFFFu;
+        if (!ChunkSizeFits(walk, "OpenDML index", chunk, size, true)
+            || !ListingFits(walk, "OpenDML index", chunk, base + zv::LoadLe32(entry)))
+            return false;
+    }
+    walk.kept->entries[start] = std::move(bytes);
+    return true;
+}
+
 // The entries of a standard index (OpenDML) whose chunk header is at chunk: offsets from its base and
 // sizes whose top bit marks frames that are not key frames.
 bool StandardEntriesFit(Walk& walk, std::int64_t chunk, const std::uint8_t* indexHeader)
@@ -146,6 +173,10 @@ bool StandardEntriesFit(Walk& walk, std::int64_t chunk, const std::uint8_t* inde
         return false;
     if (video)
         walk.videoListings += entries;
+    if (video && walk.kept != nullptr)
+        walk.kept->videoEntries = walk.videoListings;
+    if (video && walk.kept != nullptr && entryBytes == kMinEntryBytes)
+        return KeptVideoEntriesFit(walk, chunk, entries, base);
     return EachEntry(walk, chunk + 8 + kIndexHeaderBytes, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
         const std::uint32_t size = zv::LoadLe32(entry + 4) & 0x7FFFFFFFu;
         return ChunkSizeFits(walk, "OpenDML index", chunk, size, video)
@@ -181,7 +212,6 @@ void HintPointedIndexes(const Walk& walk, std::int64_t entriesStart, std::uint32
 // The index chunks a super index's entries point at: the first 8 bytes of each entry of entryBytes.
 bool PointedIndexesFit(Walk& walk, std::int64_t entriesStart, std::uint32_t entries, std::uint64_t entryBytes)
 {
-    HintPointedIndexes(walk, entriesStart, entries, entryBytes);
     return EachEntry(walk, entriesStart, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
         const std::uint64_t chunk = zv::LoadLe64(entry);
         std::uint8_t header[8 + kIndexHeaderBytes];
@@ -195,6 +225,50 @@ bool PointedIndexesFit(Walk& walk, std::int64_t entriesStart, std::uint32_t entr
         // A super index one level down is the frame index's business (it reads two levels, no more).
         return header[8 + 3] != kStandardIndexType || StandardEntriesFit(walk, at, header + 8);
     });
+}
+
+// Every stream's super index asks for the indexes it points at before any is read, so that the disk fetches
+// the sound's with the pictures' rather than after them. The header list is in the window already.
+void HintEveryPointedIndex(const Walk& walk, CForwardWindow& window, std::int64_t listEnd)
+{
+    for (std::int64_t position = kHeaderList + 12; position < listEnd;) {
+        const std::uint8_t* chunk = window.At(position, 12);
+        if (chunk == nullptr)
+            return;
+        if (zv::HasFourCC(chunk, "LIST") && zv::HasFourCC(chunk + 8, "strl")) {
+            position += 12;   // into the stream list
+            continue;
+        }
+        const std::uint32_t size = zv::LoadLe32(chunk + 4);
+        std::uint8_t header[kIndexHeaderBytes];
+        // Only a super index whose entries fit its chunk and the file (ClaimFits, below, refuses the others).
+        if (zv::HasFourCC(chunk, "indx") && ReadExactAt(walk.fd, header, sizeof header, position + 8)) {
+            const std::uint64_t entryBytes = std::max<std::uint64_t>(kMinEntryBytes, zv::LoadLe16(header) * 4ull);
+            const std::int64_t bytes = std::min<std::int64_t>(size, walk.fileSize - (position + 8)) - kIndexHeaderBytes;
+            if (bytes >= 0 && zv::LoadLe32(header + 4) * entryBytes <= static_cast<std::uint64_t>(bytes))
+                HintPointedIndexes(walk, position + 8 + kIndexHeaderBytes, zv::LoadLe32(header + 4), entryBytes);
+        }
+        position = PaddedEnd(position, size);
+    }
+}
+
+// The idx1 chunk follows the first movi list, a form's length into the file: asked for with the indexes (the
+// chunks before it lie in the first window), it comes in the same trip of the disk. Its size is read only
+// there; kLargestHintedIndex covers the idx1 of a full 1 GiB form of pictures and sound.
+void HintLegacyIndex(const Walk& walk, CForwardWindow& window, std::int64_t position)
+{
+    while (position + 12 <= static_cast<std::int64_t>(kWindowBytes)) {
+        const std::uint8_t* chunk = window.At(position, 12);
+        if (chunk == nullptr || !zv::IsChunkId(chunk))
+            return;
+        const std::int64_t next = PaddedEnd(position, zv::LoadLe32(chunk + 4));
+        if (zv::HasFourCC(chunk, "LIST") && zv::HasFourCC(chunk + 8, "movi")) {
+            if (next < walk.fileSize)
+                zv::WillNeed(walk.fd, next, std::min(kLargestHintedIndex, walk.fileSize - next));
+            return;
+        }
+        position = next;
+    }
 }
 
 // An indx chunk of a stream list, and the indexes its entries point at. A standard index in its place
@@ -356,9 +430,9 @@ std::uint64_t MaxFrameListings(std::int64_t fileSize)
     return 4 * frames + kListingsWhateverTheSize;
 }
 
-IndexClaimsVerdict CheckIndexClaims(int fd)
+IndexClaimsVerdict CheckIndexClaims(int fd, CheckedIndexes* kept)
 {
-    Walk walk{fd, zv::FileSize(fd), {}, 0, 0, -1, {}, false, false, false, false};
+    Walk walk{fd, kept, zv::FileSize(fd), {}, 0, 0, -1, {}, false, false, false, false};
     if (walk.fileSize < 0)
         return walk.verdict;
     walk.listingLimit = MaxFrameListings(walk.fileSize);
@@ -367,6 +441,8 @@ IndexClaimsVerdict CheckIndexClaims(int fd)
     if (riff == nullptr || !zv::HasFourCC(riff + 12, "LIST") || !zv::HasFourCC(riff + 20, "hdrl"))
         return walk.verdict;
     const std::int64_t listEnd = std::min(PaddedEnd(kHeaderList, zv::LoadLe32(riff + 16)), walk.fileSize);
+    HintEveryPointedIndex(walk, window, listEnd);
+    HintLegacyIndex(walk, window, listEnd);
     if (HeaderListFits(walk, window, listEnd))
         TopLevelFits(walk, window);
     return walk.verdict;

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 // The smallest DV frame (525 lines).
 inline constexpr std::uint32_t kSmallestDvFrameBytes = 120000u;
@@ -39,6 +41,14 @@ struct IndexClaimsVerdict {
     std::string detail;           // what was wrong and where, in one sentence
 };
 
+// The entries of the video stream's standard indexes (OpenDML, 8 bytes each) as the check read them, by the
+// file position of their first entry, so that the frame index built next does not read them again. What is
+// kept is what the listing limit allows the frame index itself.
+struct CheckedIndexes {
+    std::unordered_map<std::int64_t, std::vector<std::uint8_t>> entries;
+    std::uint64_t videoEntries = 0;   // entries of every standard index of the video stream checked
+};
+
 // Walks the header list's stream lists and the top level of the file. Refused: an indx chunk of a stream
 // list that is a standard index rather than an index of indexes; any indx or ix## chunk claiming more
 // entries (of its entry size, at least 8 bytes) than its chunk size and the file hold; standard indexes
@@ -52,8 +62,9 @@ struct IndexClaimsVerdict {
 // (avi/movi_claims.h): every chunk of a file without an index, and the first frame of a type-1 stream.
 // A chunk that cannot
 // be read, or that lies past the end of the file, claims nothing here: the damage is left to the readers
-// that meet it. Holds at most 64 KiB of entries at a time.
-IndexClaimsVerdict CheckIndexClaims(int fd);
+// that meet it. Holds at most 64 KiB of entries at a time, unless `kept` asks for the video stream's entries
+// (each standard index then read in one go; std::bad_alloc may escape).
+IndexClaimsVerdict CheckIndexClaims(int fd, CheckedIndexes* kept = nullptr);
 
 // The verdict's detail, e.g. "The OpenDML index at byte 1234 claims 268435456 entries; its chunk holds 40
 // bytes."

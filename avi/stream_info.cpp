@@ -2,9 +2,11 @@
 
 #include "avi/file_io.h"
 #include "avi/fourcc.h"
+#include "avi/quicktime_index.h"
 
 #include <cerrno>
 #include <cstddef>
+#include <string>
 
 namespace {
 
@@ -35,6 +37,29 @@ bool RawDvStreamInfo(int fd, const std::uint8_t* head, FirstStreamInfo& out)
     return true;
 }
 
+// The stream a QuickTime movie's first video track would be as the first stream of a DV AVI file: its
+// rate from the track's own times, its length the frames the file holds.
+bool QuickTimeStreamInfo(int fd, FirstStreamInfo& out)
+{
+    QuickTimeDvIndex index;
+    std::string problem;
+    if (!BuildQuickTimeDvIndex(fd, index, problem)) {
+        if (errno == 0)
+            errno = ENODATA;
+        return false;
+    }
+    FirstStreamInfo info;
+    QuickTimeFrameRate(index, info.rate, info.scale);
+    info.container = DvContainer::QuickTime;
+    info.frameBytes = index.system.frameBytes;
+    info.fccHandler = zv::FourCC("dvsd");
+    info.length = static_cast<std::uint32_t>(index.frameOffsets.size());   // under 2^31
+    info.is625 = index.system.is625;
+    info.hasSound = index.sound.found;
+    out = info;
+    return true;
+}
+
 }  // namespace
 
 bool ReadFirstStreamInfo(const char* path, FirstStreamInfo& out)
@@ -52,6 +77,8 @@ bool ReadFirstStreamInfo(int fd, FirstStreamInfo& out)
     const std::size_t got = ReadBytes(fd, bytes, sizeof bytes);
     if (StartsWithDifHeader(bytes, got))
         return RawDvStreamInfo(fd, bytes, out);
+    if (LooksLikeQuickTime(bytes, got))
+        return QuickTimeStreamInfo(fd, out);
     if (got < kStreamHeaderEnd) {
         if (errno == 0)
             errno = ENODATA;

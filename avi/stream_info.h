@@ -21,9 +21,12 @@ struct FirstStreamInfo {
     bool hasDvInfo = false;         // 'iavs' and DVINFO's dwDVVAuxSrc (188) is in the file
     std::uint32_t dvVAuxSrc = 0;
     bool is625 = true;              // 'vids': |biHeight| == 576; 'iavs': bit 21 of dwDVVAuxSrc; else true
+    bool hasSound = false;          // QuickTime: the movie has a sound track
 };
 
-// Raw DV: fccHandler 'dvsd', scale and rate 1 / 25 or 1001 / 30000, is625 from the DSF bit.
+// Raw DV: fccHandler 'dvsd', scale and rate 1 / 25 or 1001 / 30000, is625 from the DSF bit. QuickTime:
+// fccHandler 'dvsd', scale and rate from the video track's mdhd and first stts run, length the frames the
+// file holds, is625 from the sample description ('dvcp').
 // Reads at most the first 212 bytes of path. Failure policy: false with errno set when the file cannot
 // be opened or read, or holds fewer than the 164 bytes of the stream header (errno ENODATA); a format
 // block cut short only leaves its has-flag false.

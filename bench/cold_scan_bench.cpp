@@ -25,19 +25,6 @@ constexpr int kWalkFrames = 90000;
 constexpr int kColdRuns = 3;
 constexpr int kWarmRuns = 9;
 
-fixture::ClipOptions Clip(fixture::AviIndex index, int frames, bool sparse)
-{
-    fixture::ClipOptions options;
-    options.index = index;
-    options.sparse = sparse;
-    for (int done = 0, i = 0; done < frames; ++i) {   // scenes of 400 frames
-        const int n = std::min(400, frames - done);
-        options.scenes.push_back({{2004, 7, 1 + i / 20, 10, (i % 20) * 2, 0}, n});
-        done += n;
-    }
-    return options;
-}
-
 void ExitIf(bool failed, const std::string& what)
 {
     if (failed) {
@@ -106,11 +93,11 @@ int main(int argc, char** argv)
     const std::string scanPath = folder + "/cold_scan_8000.avi";
     const std::string walkPath = folder + "/cold_walk_odml_90000.avi";
     const auto start = std::chrono::steady_clock::now();
-    fixture::ClipOptions scanClip = Clip(fixture::AviIndex::Idx1Absolute, kScanFrames, false);
+    fixture::ClipOptions scanClip = bench::SceneClip(fixture::AviIndex::Idx1Absolute, kScanFrames, false);
     scanClip.pictures = bench::TestPatternPictures(folder, fixture::DvSystem::Pal625, 250);
     ExitIf(scanClip.pictures == nullptr, "no test pattern");
     bench::WriteClipOrExit(scanPath, scanClip);
-    const fixture::ClipOptions walkClip = Clip(fixture::AviIndex::OpenDml, kWalkFrames, true);
+    const fixture::ClipOptions walkClip = bench::SceneClip(fixture::AviIndex::OpenDml, kWalkFrames, true);
     fixture::AviWriteResult written;
     std::string error;
     ExitIf(!fixture::WriteDvAvi(walkPath, fixture::ClipWriterOptions(walkClip), fixture::MakeCamcorderFrameSource(walkClip),

@@ -27,22 +27,6 @@ std::string ScratchPath(const char* name)
     return bench::Folder(0, nullptr) + "/" + name;
 }
 
-fixture::ClipOptions ClipOptionsFor(fixture::AviIndex index, int frames, bool sparse)
-{
-    fixture::ClipOptions options;
-    options.system = fixture::DvSystem::Pal625;
-    options.layout = fixture::AviLayout::Type2WithAudio;
-    options.index = index;
-    options.sparse = sparse;
-    // Scenes of 400 frames, so the scan finds a start every 16 seconds of material.
-    for (int done = 0, i = 0; done < frames; ++i) {
-        const int n = std::min(400, frames - done);
-        options.scenes.push_back({{2004, 7, 1 + i / 20, 10, (i % 20) * 2, 0}, n});
-        done += n;
-    }
-    return options;
-}
-
 // Writes the file once per process; the benchmarks then read it with a warm cache. An idx1 index addresses
 // 4 GiB only, so the 90,000-frame idx1 file holds one DIF sequence per frame: the index is what is measured.
 const std::string& Clip(const char* name, fixture::AviIndex index, int frames, bool sparse, bool oneSequence = false)
@@ -51,7 +35,7 @@ const std::string& Clip(const char* name, fixture::AviIndex index, int frames, b
     for (const auto& m : made)
         if (m.first == name)
             return m.second;
-    fixture::ClipOptions options = ClipOptionsFor(index, frames, sparse);
+    fixture::ClipOptions options = bench::SceneClip(index, frames, sparse);
     if (!sparse)   // the pictures decide what a whole-file analyser costs
         options.pictures = bench::TestPatternPictures(bench::Folder(0, nullptr), fixture::DvSystem::Pal625, 250);
     const std::string path = ScratchPath(name);
@@ -198,7 +182,7 @@ double ReaderMs(const std::string& path, int runs, bool scan)
 // of each pair are measured in turn in this one run.
 void CompareRawDvWithAvi()
 {
-    fixture::ClipOptions sparse = ClipOptionsFor(fixture::AviIndex::OpenDml, 90000, true);
+    fixture::ClipOptions sparse = bench::SceneClip(fixture::AviIndex::OpenDml, 90000, true);
     fixture::AviWriterOptions writer = fixture::ClipWriterOptions(sparse);
     writer.sparseFrameBytes = 80;   // the header block: nothing of the frames is read
     const std::string raw = ScratchPath("zv-bench-index.dv");
@@ -214,7 +198,7 @@ void CompareRawDvWithAvi()
     bench::PrintRow("index of 90000 frames: raw DV vs AVI OpenDML (ms)", rawIndex, odmlIndex, "<=0.25");
 
     const std::string& avi = Clip("zv-bench-scan.avi", fixture::AviIndex::Idx1Absolute, 8000, false);
-    fixture::ClipOptions same = ClipOptionsFor(fixture::AviIndex::Idx1Absolute, 8000, false);
+    fixture::ClipOptions same = bench::SceneClip(fixture::AviIndex::Idx1Absolute, 8000, false);
     same.pictures = bench::TestPatternPictures(bench::Folder(0, nullptr), fixture::DvSystem::Pal625, 250);
     same.wrapper = fixture::ClipWrapper::RawDv;
     const std::string stream = ScratchPath("zv-bench-scan.dv");

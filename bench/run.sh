@@ -17,6 +17,7 @@ run() {
 }
 run "$build/bench/core_bench" --benchmark_counters_tabular=true
 run "$build/bench/cold_scan_bench"
+run "$build/bench/quicktime_bench"
 [ -x "$build/bench/pipeline_bench" ] && run "$build/bench/pipeline_bench"
 [ -x "$build/bench/snapshot_bench" ] && run "$build/bench/snapshot_bench"
 if [ -x "$build/bench/window_bench" ]; then

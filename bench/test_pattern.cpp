@@ -1,5 +1,6 @@
 #include "bench/test_pattern.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,6 +29,19 @@ std::shared_ptr<const fixture::DvPictures> TestPatternPictures(const std::string
         return nullptr;
     }
     return pictures;
+}
+
+fixture::ClipOptions SceneClip(fixture::AviIndex index, int frames, bool sparse)
+{
+    fixture::ClipOptions options;
+    options.index = index;
+    options.sparse = sparse;
+    for (int done = 0, i = 0; done < frames; ++i) {
+        const int n = std::min(400, frames - done);
+        options.scenes.push_back({{2004, 7, 1 + i / 20, 10, (i % 20) * 2, 0}, n});
+        done += n;
+    }
+    return options;
 }
 
 void WriteClipOrExit(const std::string& path, const fixture::ClipOptions& options)

@@ -15,6 +15,9 @@ namespace bench {
 std::shared_ptr<const fixture::DvPictures> TestPatternPictures(const std::string& folder, fixture::DvSystem system,
                                                                int frames);
 
+// A PAL clip with a sound stream, in scenes of 400 frames (a scene start every 16 seconds of material).
+fixture::ClipOptions SceneClip(fixture::AviIndex index, int frames, bool sparse);
+
 // WriteCamcorderClip with the pictures; exits the bench with a message when the clip cannot be written.
 void WriteClipOrExit(const std::string& path, const fixture::ClipOptions& options);
 

@@ -1,5 +1,7 @@
 #include "dvmeta/overlay_font.h"
 
+#include "dvmeta/overlay_layout.h"
+
 #include <QFontMetrics>
 
 QFont MakeOverlayFont(int pixelSize)
@@ -36,4 +38,11 @@ int OverlayPixelSize(std::int32_t fontHeight)
             break;
     }
     return best;
+}
+
+void WarmOverlayFonts()
+{
+    for (const std::int32_t fontHeight : kOverlayFontHeights) {
+        static_cast<void>(QFontMetrics(MakeOverlayFont(OverlayPixelSize(fontHeight))).height());
+    }
 }

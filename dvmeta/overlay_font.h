@@ -16,3 +16,8 @@ QFont MakeOverlayFont(int pixelSize);
 // character cell height (ascent + descent) to come closest to, the smaller size winning a tie so the
 // glyphs stay inside the cell. 0 when the height is 0 or beyond kMaxOverlayFontHeight.
 int OverlayPixelSize(std::int32_t fontHeight);
+
+// Tries now every font size the strip takes (kOverlayFontHeights), so that Qt's font cache holds them when
+// a strip's glyphs are made: reading the font database and trying each size is most of what that costs.
+// Lets a caller do it while it would otherwise wait (for a plugin to load).
+void WarmOverlayFonts();

@@ -16,7 +16,7 @@ std::string FrameReadFailure(std::int64_t frame, const char* why)
 }
 
 bool ReadFrameChunkSize(int fd, std::int64_t data, std::int64_t fileSize, std::int64_t frame, std::uint32_t& size,
-                        std::string& error)
+                        std::string& error, std::uint32_t* chunkId)
 {
     std::uint8_t header[8];
     errno = 0;
@@ -25,6 +25,8 @@ bool ReadFrameChunkSize(int fd, std::int64_t data, std::int64_t fileSize, std::i
         return false;
     }
     size = LoadLe32(header + 4);
+    if (chunkId != nullptr)
+        *chunkId = LoadLe32(header);
     if (size > kMaxFrameChunkBytes || size > fileSize - data) {
         error = "Unable to read frame " + std::to_string(frame) + " of the AVI file\n\nIts chunk claims "
               + std::to_string(size) + " bytes; "

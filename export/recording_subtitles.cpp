@@ -1,6 +1,7 @@
 #include "export/recording_subtitles.h"
 
 #include "avi/last_error.h"
+#include "avi/quicktime_index.h"
 #include "avi/stream_info.h"
 #include "export/frame_clock.h"
 #include "export/temporary_output.h"
@@ -45,7 +46,11 @@ ExportOutcome WriteRecordingSubtitles(const CDvAviReader& reader, std::int32_t d
     }
     const std::vector<SubtitleCue> list = collector.Finish(frames);
     cues = list.size();
-    const std::string body = RenderSubtitles(list, scale, rate, format);
+    // A movie times its frames in its own track's units, run by run.
+    const std::string body = reader.Container() == DvContainer::QuickTime
+        ? RenderSubtitles(list, [&reader](std::int64_t frame) { return QuickTimeFrameMilliseconds(reader.QuickTimeTrack(), frame); },
+                          format)
+        : RenderSubtitles(list, scale, rate, format);
     CTemporaryOutput out;
     if (!out.Create(output, body.size()) || !out.Write(body.data(), body.size()) || !out.Commit()) {
         error = LastErrorMessage(("Unable to write " + output).c_str());

@@ -210,7 +210,9 @@ std::uint64_t CSceneAviWriter::IndexReserve() const
     return bytes;
 }
 
-std::uint8_t* CSceneAviWriter::AddChunk(bool audio, std::uint32_t size)
+// Where the next chunk of `size` bytes goes: a new form first when it would not fit in this one. Its entries
+// in the indexes are made here.
+std::int64_t CSceneAviWriter::PlaceChunk(bool audio, std::uint32_t size)
 {
     Stream& stream = audio ? m_audio : m_video;
     const std::uint64_t chunkBytes = 8 + Padded(size);
@@ -222,15 +224,6 @@ std::uint8_t* CSceneAviWriter::AddChunk(bool audio, std::uint32_t size)
         }
     }
     const std::int64_t header = m_out.Position();
-    WriteU32(stream.format->chunkId);
-    WriteU32(size);
-    std::uint8_t* room = m_ok ? m_out.Claim(static_cast<std::size_t>(Padded(size))) : nullptr;
-    if (room == nullptr) {
-        m_ok = false;
-        return nullptr;
-    }
-    if (size % 2 != 0)
-        room[size] = 0;
     if (m_openDml) {
         stream.form.push_back({static_cast<std::uint32_t>(header + 8 - m_movi), size});
         stream.formBytes += size;
@@ -240,7 +233,30 @@ std::uint8_t* CSceneAviWriter::AddChunk(bool audio, std::uint32_t size)
         if (!audio)
             ++m_framesInFirstForm;
     }
+    return header;
+}
+
+std::uint8_t* CSceneAviWriter::AddChunk(bool audio, std::uint32_t size)
+{
+    PlaceChunk(audio, size);
+    WriteU32((audio ? m_audio : m_video).format->chunkId);
+    WriteU32(size);
+    std::uint8_t* room = m_ok ? m_out.Claim(static_cast<std::size_t>(Padded(size))) : nullptr;
+    if (room == nullptr) {
+        m_ok = false;
+        return nullptr;
+    }
+    if (size % 2 != 0)
+        room[size] = 0;
     return room;
+}
+
+bool CSceneAviWriter::CopyChunk(bool audio, std::uint32_t size, int source, std::int64_t header)
+{
+    PlaceChunk(audio, size);
+    if (m_ok)
+        m_ok = m_out.CopyFrom(source, header, 8 + std::uint64_t{size});
+    return m_ok;
 }
 
 bool CSceneAviWriter::Finish()

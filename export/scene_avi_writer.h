@@ -37,6 +37,10 @@ public:
     // Writes the header of the next chunk of the video (or audio) stream and returns room for its size bytes
     // of data, to be filled before the next call; nullptr with errno set on a failed write.
     std::uint8_t* AddChunk(bool audio, std::uint32_t size);
+    // The next chunk, header and data copied from `source` at `header`, where they are already as this
+    // writer would write them (the stream's chunk id, `size`, and an even size: no pad byte). False with
+    // errno set, or with the output's SourceFailed().
+    bool CopyChunk(bool audio, std::uint32_t size, int source, std::int64_t header);
     // Writes the indexes and fills in what only the end knows. False with errno set.
     bool Finish();
 
@@ -65,6 +69,7 @@ private:
         std::vector<SuperEntry> supers;
     };
 
+    std::int64_t PlaceChunk(bool audio, std::uint32_t size);
     void BeginForm();
     void EndForm();
     void WriteStreamList(Stream& stream, std::uint32_t length, std::uint32_t largest);

@@ -75,7 +75,8 @@ bool CSceneSplit::Plan(const CDvAviReader& reader, const std::string& inputPath,
     m_total = 0;
     std::string problem;
     m_frameBytes = reader.FrameBytes();
-    if (!ReadFrameSizes(error))
+    std::vector<std::uint32_t> chunkIds;   // the frame chunks' ids, until the output's is known
+    if (!ReadFrameSizes(chunkIds, error))
         return false;
     if (format == SplitFormat::Avi && m_frameBytes != 0) {
         if (!HeaderlessFormat(reader, error))
@@ -84,6 +85,10 @@ bool CSceneSplit::Plan(const CDvAviReader& reader, const std::string& inputPath,
         error = "Unable to read the headers of the AVI file\n\n" + problem;
         return false;
     }
+    // A chunk the AVI output would write with the same header and no pad byte is copied whole.
+    m_headerAsWritten.assign(m_offsets->size(), false);
+    for (std::size_t i = 0; i < chunkIds.size(); ++i)
+        m_headerAsWritten[i] = format == SplitFormat::Avi && chunkIds[i] == m_avi.video.chunkId && m_frameSizes[i] % 2 == 0;
     m_audio.clear();
     if (format == SplitFormat::Avi && m_avi.hasAudio) {
         const std::uint64_t most = kSoundChunksPerFrame * m_offsets->size() + kSoundChunksWhateverTheSize;
@@ -115,11 +120,11 @@ bool CSceneSplit::HeaderlessFormat(const CDvAviReader& reader, std::string& erro
         error = FrameReadFailure(0, "The file ends inside the frame.");
         return false;
     }
-    m_avi = HeaderlessAviFormat(first.data(), first.size(), reader.RawDvSystem());
+    m_avi = HeaderlessAviFormat(first.data(), first.size(), reader.FrameSystem());
     return true;
 }
 
-bool CSceneSplit::ReadFrameSizes(std::string& error)
+bool CSceneSplit::ReadFrameSizes(std::vector<std::uint32_t>& chunkIds, std::string& error)
 {
     if (m_frameBytes != 0) {   // one size for every frame, each within the file by the frame index
         m_frameSizes.assign(m_offsets->size(), m_frameBytes);
@@ -127,8 +132,10 @@ bool CSceneSplit::ReadFrameSizes(std::string& error)
     }
     const std::int64_t fileSize = FileSize(m_fd);
     m_frameSizes.assign(m_offsets->size(), 0);
+    chunkIds.assign(m_offsets->size(), 0);
     for (std::size_t i = 0; i < m_offsets->size(); ++i)
-        if (!ReadFrameChunkSize(m_fd, (*m_offsets)[i], fileSize, static_cast<std::int64_t>(i), m_frameSizes[i], error))
+        if (!ReadFrameChunkSize(m_fd, (*m_offsets)[i], fileSize, static_cast<std::int64_t>(i), m_frameSizes[i], error,
+                                &chunkIds[i]))
             return false;
     return true;
 }
@@ -240,7 +247,7 @@ CSceneSplit::Outcome CSceneSplit::Write(std::size_t index, IExportProgress* prog
     if (outcome != Outcome::Written)
         return outcome;   // the temporary goes with `out`
     if (!out.Commit()) {
-        error = WriteFailure(file.path);
+        error = CopyFailure(file, out, file.firstFrame + file.frames - 1);
         return Outcome::Failed;
     }
     return Outcome::Written;
@@ -271,34 +278,55 @@ CSceneSplit::Outcome CSceneSplit::WriteChunks(const SceneFile& file, CTemporaryO
         error = WriteFailure(file.path);
         return Outcome::Failed;
     }
-    // Each chunk's data is read straight into the room the output gives it.
-    auto copy = [&](bool audio, std::int64_t data, std::uint32_t size, std::int64_t frame) {
-        std::uint8_t* room = avi ? writer.AddChunk(audio, size) : out.Claim(size);
+    // Chunks the input holds as the output has them go over in the kernel, runs of them at a time; the others
+    // are read straight into the room the output gives them.
+    auto copy = [&](bool audio, std::int64_t data, std::uint32_t size, std::int64_t frame, bool asWritten) {
+        if (!avi || asWritten) {
+            if (avi ? writer.CopyChunk(audio, size, m_fd, data - 8) : out.CopyFrom(m_fd, data, size))
+                return true;
+            error = CopyFailure(file, out, frame);
+            return false;
+        }
+        std::uint8_t* room = writer.AddChunk(audio, size);
         if (room == nullptr) {
-            error = WriteFailure(file.path);
+            error = CopyFailure(file, out, frame);
             return false;
         }
         return CopyChunk(room, data, size, frame, error);
     };
     std::size_t a = file.audioBegin;
     for (; a < file.audioEnd && m_audio[a].afterFrame < file.firstFrame; ++a)
-        if (!copy(true, m_audio[a].data, m_audio[a].size, file.firstFrame))
+        if (!copy(true, m_audio[a].data, m_audio[a].size, file.firstFrame, m_audio[a].size % 2 == 0))
             return Outcome::Failed;
     for (std::int64_t i = file.firstFrame; i < file.firstFrame + file.frames; ++i) {
         const auto frame = static_cast<std::size_t>(i);
-        if (!copy(false, (*m_offsets)[frame], m_frameSizes[frame], i))
+        if (!copy(false, (*m_offsets)[frame], m_frameSizes[frame], i, m_headerAsWritten[frame]))
             return Outcome::Failed;
         for (; a < file.audioEnd && m_audio[a].afterFrame == i; ++a)
-            if (!copy(true, m_audio[a].data, m_audio[a].size, i))
+            if (!copy(true, m_audio[a].data, m_audio[a].size, i, m_audio[a].size % 2 == 0))
                 return Outcome::Failed;
         if (!Advance(progress, 1))
             return Outcome::Cancelled;
     }
     if (avi && !writer.Finish()) {
-        error = WriteFailure(file.path);
+        error = CopyFailure(file, out, file.firstFrame + file.frames - 1);
         return Outcome::Failed;
     }
     return Outcome::Written;
+}
+
+// A failed write names the output; a copy that found the input shorter than planned (or unreadable) names
+// the frame there.
+std::string CSceneSplit::CopyFailure(const SceneFile& file, const CTemporaryOutput& out, std::int64_t frame) const
+{
+    if (!out.SourceFailed())
+        return WriteFailure(file.path);
+    for (std::int64_t i = file.firstFrame; i < file.firstFrame + file.frames; ++i) {
+        const std::int64_t data = (*m_offsets)[static_cast<std::size_t>(i)];
+        if (out.SourceFailedAt() >= data - 8 && out.SourceFailedAt() < data + m_frameSizes[static_cast<std::size_t>(i)])
+            frame = i;
+    }
+    return FrameReadFailure(frame, "The file ends inside the frame.");
 }
 
 bool CSceneSplit::CopyChunk(std::uint8_t* room, std::int64_t data, std::uint32_t size, std::int64_t frame,

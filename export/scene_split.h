@@ -63,10 +63,11 @@ public:
 
 private:
     bool HeaderlessFormat(const CDvAviReader& reader, std::string& error);
-    bool ReadFrameSizes(std::string& error);
+    bool ReadFrameSizes(std::vector<std::uint32_t>& chunkIds, std::string& error);
     bool PlanScene(std::int32_t scene, std::int64_t first, std::int64_t end, const std::string& inputPath,
                    std::string& error);
     bool CopyChunk(std::uint8_t* room, std::int64_t data, std::uint32_t size, std::int64_t frame, std::string& error);
+    std::string CopyFailure(const SceneFile& file, const CTemporaryOutput& out, std::int64_t frame) const;
     Outcome WriteChunks(const SceneFile& file, CTemporaryOutput& out, IExportProgress* progress, std::string& error);
     bool Advance(IExportProgress* progress, std::uint64_t frames);
 
@@ -77,6 +78,7 @@ private:
     AviFormat m_avi;
     std::uint32_t m_frameBytes = 0;   // the reader's FrameBytes: nonzero for frames without chunk headers
     std::vector<std::uint32_t> m_frameSizes;
+    std::vector<bool> m_headerAsWritten;   // the frame's chunk header is the one the AVI output writes
     std::vector<AudioChunk> m_audio;
     std::vector<SceneFile> m_files;
     std::uint64_t m_total = 0;

@@ -44,13 +44,19 @@ std::vector<SubtitleCue> CCueCollector::Finish(std::int64_t frameCount)
 std::string RenderSubtitles(const std::vector<SubtitleCue>& cues, std::uint32_t scale, std::uint32_t rate,
                             SubtitleFormat format)
 {
+    return RenderSubtitles(cues, [scale, rate](std::int64_t frame) { return FrameStartMilliseconds(frame, scale, rate); },
+                           format);
+}
+
+std::string RenderSubtitles(const std::vector<SubtitleCue>& cues, const FrameStartClock& clock, SubtitleFormat format)
+{
     std::string text = format == SubtitleFormat::WebVtt ? "WEBVTT\n\n" : "";
     std::size_t number = 0;
     for (const SubtitleCue& cue : cues) {
         if (format == SubtitleFormat::SubRip)
             text += std::to_string(++number) + "\n";
-        text += CueTime(FrameStartMilliseconds(cue.firstFrame, scale, rate), format) + " --> "
-              + CueTime(FrameStartMilliseconds(cue.endFrame, scale, rate), format) + "\n" + cue.text + "\n\n";
+        text += CueTime(clock(cue.firstFrame), format) + " --> " + CueTime(clock(cue.endFrame), format) + "\n" + cue.text
+              + "\n\n";
     }
     return text;
 }

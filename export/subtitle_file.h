@@ -3,6 +3,7 @@
 // video stream's frame rate, as SubRip (.srt) or WebVTT (.vtt).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@ enum class SubtitleFormat { SubRip, WebVtt };
 // Where frame `frame` starts, frame x scale / rate seconds computed exactly, truncated to whole milliseconds.
 // rate must not be 0.
 std::int64_t FrameStartMilliseconds(std::int64_t frame, std::uint32_t scale, std::uint32_t rate);
+
+// Where a frame starts in whole milliseconds, for a stream whose frames are not all of one duration.
+using FrameStartClock = std::function<std::int64_t(std::int64_t frame)>;
 
 // "HH:MM:SS,mmm" (SubRip) or "HH:MM:SS.mmm" (WebVTT); the hours take more digits past 99.
 std::string CueTime(std::int64_t milliseconds, SubtitleFormat format);
@@ -41,5 +45,7 @@ private:
 // ends with an empty line.
 std::string RenderSubtitles(const std::vector<SubtitleCue>& cues, std::uint32_t scale, std::uint32_t rate,
                             SubtitleFormat format);
+// The same with each frame's start from clock.
+std::string RenderSubtitles(const std::vector<SubtitleCue>& cues, const FrameStartClock& clock, SubtitleFormat format);
 
 }  // namespace zv

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +16,8 @@ namespace {
 
 constexpr std::size_t kSmallBuffer = 64 * 1024;
 constexpr std::size_t kHoleBlock = 4096;
+// The disk is asked for the file's bytes in steps of this many as they are written.
+constexpr std::int64_t kWriteBackStep = 8 << 20;
 
 bool IsAllZero(const std::uint8_t* data, std::size_t size)
 {
@@ -90,13 +94,23 @@ bool CTemporaryOutput::Create(const std::string& target, std::size_t bufferBytes
     m_buffer.clear();
     m_buffer.reserve(m_bufferBytes);
     m_flushed = 0;
+    m_copy = {};
+    m_kernelCopies = true;
+    m_data = {};
+    m_sourceFailedAt = -1;
+    m_writeBackFrom = 0;
     return true;
+}
+
+bool CTemporaryOutput::Flush()
+{
+    return WriteBuffer() && CopyPending();
 }
 
 // Whole blocks of zeros are left as holes, as a copy of a sparse file keeps them: the bytes read back the
 // same, and a file made mostly of holes costs its data only. A block of real data differs from zero in its
 // first bytes, so the test costs next to nothing.
-bool CTemporaryOutput::Flush()
+bool CTemporaryOutput::WriteBuffer()
 {
     const std::uint8_t* data = m_buffer.data();
     const std::size_t size = m_buffer.size();
@@ -116,11 +130,139 @@ bool CTemporaryOutput::Flush()
     }
     if (size > runStart && !PwriteAll(m_fd.Get(), data + runStart, size - runStart, m_flushed + static_cast<std::int64_t>(runStart)))
         return false;
-    // Starts the disk on these bytes now rather than at the final sync, so writing to the disk overlaps the
-    // copying instead of following it; only a hint, so its result does not matter.
-    ::posix_fadvise(m_fd.Get(), static_cast<off_t>(m_flushed), static_cast<off_t>(size), POSIX_FADV_DONTNEED);
-    m_flushed += static_cast<std::int64_t>(size);
     m_buffer.clear();
+    Advance(size);
+    return true;
+}
+
+// The bytes up to m_flushed are in the file. Starts the disk on each step of them as it is complete, so that
+// the disk writes while the copy goes on and the final sync finds little left to do. Only a hint: waiting
+// for it would hold the copy to the disk's pace, and its result does not matter (the final sync reports
+// any failure).
+void CTemporaryOutput::Advance(std::uint64_t count)
+{
+    m_flushed += static_cast<std::int64_t>(count);
+    if (m_flushed - m_writeBackFrom < kWriteBackStep)
+        return;
+    ::sync_file_range(m_fd.Get(), m_writeBackFrom, m_flushed - m_writeBackFrom, SYNC_FILE_RANGE_WRITE);
+    m_writeBackFrom = m_flushed;
+}
+
+bool CTemporaryOutput::CopyFrom(int source, std::int64_t position, std::uint64_t count)
+{
+    if (!m_fd) {
+        errno = EBADF;
+        return false;
+    }
+    if (count == 0)
+        return true;
+    const bool continues = m_copy.count > 0 && m_copy.source == source
+                        && m_copy.position + static_cast<std::int64_t>(m_copy.count) == position;
+    // Gathered no further than a buffer's worth, so that progress and a cancel are never far behind.
+    if (continues && m_copy.count + count <= m_bufferBytes) {
+        m_copy.count += count;
+        return true;
+    }
+    if (m_copy.count > 0 && !Flush())
+        return false;
+    m_copy = {source, position, count};
+    return true;
+}
+
+// The buffer is written; the pending copy follows it. The source's holes are skipped, which leaves holes
+// here too (nothing written reads back as zeros).
+bool CTemporaryOutput::CopyPending()
+{
+    const PendingCopy copy = std::exchange(m_copy, PendingCopy{});
+    if (copy.count == 0)
+        return true;
+    const std::int64_t end = copy.position + static_cast<std::int64_t>(copy.count);
+    const std::int64_t sourceSize = FileSize(copy.source);
+    if (sourceSize < end) {
+        // The source lost bytes since the split was planned (or cannot be looked at).
+        m_sourceFailedAt = std::max(copy.position, sourceSize);
+        errno = sourceSize < 0 ? errno : 0;
+        return false;
+    }
+    for (std::int64_t at = copy.position; at < end;) {
+        const DataExtent extent = DataAt(copy.source, at);
+        const std::int64_t data = std::min(end, extent.data);
+        if (data > at) {
+            Advance(static_cast<std::uint64_t>(data - at));
+            at = data;
+            continue;
+        }
+        const std::int64_t stop = std::min(end, extent.end);
+        if (!CopyData(copy.source, at, static_cast<std::uint64_t>(stop - at)))
+            return false;
+        at = stop;
+    }
+    return true;
+}
+
+// The first byte at or after `at` that holds data, and where that data ends; the last one found is kept,
+// so a source without holes is asked once. A file system that cannot tell has data everywhere. The source's
+// file position, which the questions move, is put back: its reader may read on from it.
+CTemporaryOutput::DataExtent CTemporaryOutput::DataAt(int source, std::int64_t at)
+{
+    constexpr std::int64_t kEverywhere = std::numeric_limits<std::int64_t>::max();
+    if (source == m_data.source && at >= m_data.data && at < m_data.end)
+        return {at, m_data.end};
+    const int saved = errno;
+    const off_t position = ::lseek(source, 0, SEEK_CUR);
+    const off_t data = ::lseek(source, static_cast<off_t>(at), SEEK_DATA);
+    if (data < 0) {
+        m_data = errno == ENXIO ? DataExtent{kEverywhere, kEverywhere, source}   // a hole to the end
+                                : DataExtent{at, kEverywhere, source};
+    } else {
+        const off_t hole = ::lseek(source, data, SEEK_HOLE);
+        m_data = {data, hole > data ? hole : kEverywhere, source};
+    }
+    ::lseek(source, position, SEEK_SET);
+    errno = saved;
+    return {m_data.data, m_data.end};
+}
+
+// The kernel copies page to page, once, where a read and a write would copy twice through this process.
+bool CTemporaryOutput::CopyData(int source, std::int64_t position, std::uint64_t count)
+{
+    while (count > 0 && m_kernelCopies) {
+        loff_t in = position;
+        loff_t out = m_flushed;
+        const ssize_t copied = ::copy_file_range(source, &in, m_fd.Get(), &out, std::min<std::uint64_t>(count, kWriteBackStep), 0);
+        if (copied > 0) {
+            Advance(static_cast<std::uint64_t>(copied));
+            position += copied;
+            count -= static_cast<std::uint64_t>(copied);
+        } else if (copied == 0) {
+            m_sourceFailedAt = position;   // the source ended early
+            errno = 0;
+            return false;
+        } else if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
+            m_kernelCopies = false;   // (two file systems, or one that cannot): read and write instead
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+    return CopyThroughBuffer(source, position, count);
+}
+
+bool CTemporaryOutput::CopyThroughBuffer(int source, std::int64_t position, std::uint64_t count)
+{
+    while (count > 0) {
+        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_bufferBytes));
+        m_buffer.resize(step);
+        errno = 0;
+        if (!ReadExactAt(source, m_buffer.data(), step, position)) {
+            m_buffer.clear();
+            m_sourceFailedAt = position;
+            return false;
+        }
+        if (!WriteBuffer())
+            return false;
+        position += static_cast<std::int64_t>(step);
+        count -= step;
+    }
     return true;
 }
 
@@ -130,7 +272,7 @@ std::uint8_t* CTemporaryOutput::Claim(std::size_t count)
         errno = EBADF;
         return nullptr;
     }
-    if (m_buffer.size() + count > m_buffer.capacity() && !Flush())
+    if ((m_copy.count > 0 || m_buffer.size() + count > m_buffer.capacity()) && !Flush())
         return nullptr;
     const std::size_t at = m_buffer.size();
     m_buffer.resize(at + count);   // within the reserved capacity unless count alone exceeds it
@@ -159,7 +301,8 @@ bool CTemporaryOutput::Patch(std::int64_t position, const void* data, std::size_
         errno = EINVAL;   // only bytes already written are patched
         return false;
     }
-    if (position >= m_flushed) {
+    const std::int64_t bufferEnd = m_flushed + static_cast<std::int64_t>(m_buffer.size());
+    if (position >= m_flushed && position + static_cast<std::int64_t>(count) <= bufferEnd) {
         std::memcpy(m_buffer.data() + (position - m_flushed), data, count);
         return true;
     }
@@ -191,6 +334,7 @@ void CTemporaryOutput::Abandon()
         ::unlink(m_temporary.c_str());
     m_temporary.clear();
     std::vector<std::uint8_t>().swap(m_buffer);
+    m_copy = {};
     errno = saved;
 }
 

@@ -32,9 +32,20 @@ public:
     std::uint8_t* Claim(std::size_t count);
     bool Write(const void* data, std::size_t count);
     bool WriteZeros(std::size_t count);
+    // Appends `count` bytes of the file `source` from `position`, copied by the kernel without passing through
+    // this process. Copies that continue each other in the source are gathered and made in one go, at the
+    // latest by the next write of another kind; a failure shows then. Holes of the source stay holes.
+    bool CopyFrom(int source, std::int64_t position, std::uint64_t count);
+    // After a failure: true when the source ended (or failed to read) before the bytes a copy asked for, at
+    // SourceFailedAt(); false when the write itself failed.
+    bool SourceFailed() const { return m_sourceFailedAt >= 0; }
+    std::int64_t SourceFailedAt() const { return m_sourceFailedAt; }
     // Overwrites bytes written earlier (a size or count known only at the end).
     bool Patch(std::int64_t position, const void* data, std::size_t count);
-    std::int64_t Position() const { return m_flushed + static_cast<std::int64_t>(m_buffer.size()); }
+    std::int64_t Position() const
+    {
+        return m_flushed + static_cast<std::int64_t>(m_buffer.size()) + static_cast<std::int64_t>(m_copy.count);
+    }
 
     // Flushes, syncs and renames over the target (replacing it when it exists). False with errno set, and
     // the temporary gone.
@@ -45,7 +56,25 @@ public:
     const std::string& Target() const { return m_target; }
 
 private:
+    struct PendingCopy {
+        int source = -1;
+        std::int64_t position = 0;
+        std::uint64_t count = 0;
+    };
+
+    struct DataExtent {
+        std::int64_t data = 0;
+        std::int64_t end = 0;
+        int source = -1;
+    };
+
     bool Flush();
+    bool WriteBuffer();
+    bool CopyPending();
+    DataExtent DataAt(int source, std::int64_t at);
+    bool CopyData(int source, std::int64_t position, std::uint64_t count);
+    bool CopyThroughBuffer(int source, std::int64_t position, std::uint64_t count);
+    void Advance(std::uint64_t count);
 
     UniqueFd m_fd;
     std::string m_target;
@@ -53,6 +82,11 @@ private:
     std::vector<std::uint8_t> m_buffer;
     std::size_t m_bufferBytes = 0;
     std::int64_t m_flushed = 0;   // bytes already handed to the file
+    PendingCopy m_copy;           // bytes after the buffer's, still in the source
+    bool m_kernelCopies = true;   // false once the file system refused a copy between the two files
+    DataExtent m_data;            // a range of a source known to hold data, not holes
+    std::int64_t m_sourceFailedAt = -1;
+    std::int64_t m_writeBackFrom = 0;   // the disk has been asked for the bytes before this
 };
 
 }  // namespace zv

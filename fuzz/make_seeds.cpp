@@ -10,6 +10,7 @@
 
 #include "tests/fixtures/avi_writer.h"
 #include "tests/fixtures/camcorder_clip.h"
+#include "tests/fixtures/quicktime_writer.h"
 
 #include <sys/stat.h>
 
@@ -120,7 +121,8 @@ int main(int argc, char** argv)
     const std::string files = root + "/avi_reader";
     const std::string reports = root + "/report_metadata";
     const std::string graphs = root + "/graph_checks";
-    for (const std::string& folder : {root, frames, heads, files, reports, graphs}) {
+    const std::string movies = root + "/quicktime_reader";
+    for (const std::string& folder : {root, frames, heads, files, reports, graphs, movies}) {
         if (!MakeFolder(folder)) {
             std::perror(folder.c_str());
             return 1;
@@ -176,6 +178,27 @@ int main(int argc, char** argv)
     }
     if (!WriteRawSeeds(root, written))
         return 1;
+    // Movies of one frame in each system, each table form, the movie box before and after the data.
+    for (DvSystem system : {DvSystem::Pal625, DvSystem::Ntsc525}) {
+        for (const bool variant : {false, true}) {
+            QuickTimeWriterOptions options;
+            options.system = system;
+            options.frameCount = 1;
+            options.wideOffsets = variant;
+            options.sampleSizeTable = variant;
+            options.movieFirst = !variant;
+            QuickTimeImage image;
+            std::string error;
+            if (!BuildQuickTime(options, MakeCamcorderFrameSource(Clip(system, AviLayout::Type2, AviIndex::Idx1Absolute)),
+                                image, &error)) {
+                std::fprintf(stderr, "movie: %s\n", error.c_str());
+                return 1;
+            }
+            if (!Save(movies + "/" + SystemName(system) + (variant ? "_co64_last" : "_stco_first"), image.bytes))
+                return 1;
+            ++written;
+        }
+    }
     std::printf("%d seeds in %s\n", written, root.c_str());
     return 0;
 }

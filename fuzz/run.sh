@@ -3,7 +3,7 @@
 # build-fuzz, writes their seed corpora, and fuzzes one target for a given time.
 #
 #   fuzz/run.sh TARGET SECONDS [extra libFuzzer options]
-#   TARGET: dv_frame | avi_check | avi_reader | report_metadata | graph_checks
+#   TARGET: dv_frame | avi_check | avi_reader | report_metadata | graph_checks | quicktime_reader
 #
 # New inputs go to build-fuzz/corpus/TARGET (the seeds stay in build-fuzz/seeds/TARGET); crashes to
 # build-fuzz/findings/TARGET. Needs clang and libclang-rt-14-dev.
@@ -21,6 +21,7 @@ case $target in
   dv_frame) max_len=150000 ;;          # one whole PAL frame (144000 bytes) and the control byte
   avi_check) max_len=4096 ;;           # the check reads 212 bytes; room for any header layout
   avi_reader|report_metadata|graph_checks) max_len=300000 ;;   # the largest seed file (two PAL frames, raw)
+  quicktime_reader) max_len=160000 ;;  # a movie of one PAL frame and its sound
   *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 

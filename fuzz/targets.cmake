@@ -25,6 +25,7 @@ zv_fuzz_target(avi_check_fuzz avi)
 zv_fuzz_target(avi_reader_fuzz avi)
 zv_fuzz_target(report_metadata_fuzz report)
 zv_fuzz_target(graph_checks_fuzz avi)
+zv_fuzz_target(quicktime_reader_fuzz avi)
 
 add_executable(make_seeds ${zv_fuzz_dir}/make_seeds.cpp)
 target_link_libraries(make_seeds PRIVATE zv_fixtures)

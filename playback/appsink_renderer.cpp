@@ -50,6 +50,27 @@ private:
     QImage m_image;
 };
 
+// Black where destination shows no picture: the picture itself covers the rest, so it is not filled first.
+void FillBars(QPainter& painter, const QRect& destination, const QRect& picture)
+{
+    const QRect shown = picture.intersected(destination);
+    if (shown.isEmpty()) {
+        painter.fillRect(destination, Qt::black);
+        return;
+    }
+    const QRect bars[] = {
+        QRect(QPoint(destination.left(), destination.top()), QPoint(destination.right(), shown.top() - 1)),
+        QRect(QPoint(destination.left(), shown.bottom() + 1), QPoint(destination.right(), destination.bottom())),
+        QRect(QPoint(destination.left(), shown.top()), QPoint(shown.left() - 1, shown.bottom())),
+        QRect(QPoint(shown.right() + 1, shown.top()), QPoint(destination.right(), shown.bottom())),
+    };
+    for (const QRect& bar : bars) {
+        if (bar.isValid()) {
+            painter.fillRect(bar, Qt::black);
+        }
+    }
+}
+
 }  // namespace
 
 QRect LetterBox(const QRect& source, const QRect& destination)
@@ -228,8 +249,8 @@ HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
         VideoShapeOfCaps(gst_sample_get_caps(sample.get()), pixels, par);
         target = LetterBox(QRect(QPoint(0, 0), DisplayShape(source.size(), par)), destination);
     }
-    painter->fillRect(destination, Qt::black);
-    painter->drawImage(target, frame.Image(), source);
+    FillBars(*painter, destination, target);
+    m_rows.Draw(*painter, target, frame.Image(), source);
     return S_OK;
 }
 

@@ -4,6 +4,7 @@
 // headless included (without a window it simply keeps the latest frame).
 
 #include "dvfilter/gst_handles.h"
+#include "playback/row_runs.h"
 #include "playback/windowless_control.h"
 
 #include <gst/app/gstappsink.h>
@@ -52,6 +53,7 @@ private:
     QRect m_source;
     QRect m_destination;
     std::int32_t m_aspectMode = VMR_ARMODE_NONE;
+    CRowRuns m_rows;                     // the window's thread alone paints, and alone uses this
 };
 
 // Letter-boxing: the largest rectangle of the source's shape centred in destination.

@@ -41,18 +41,26 @@ struct FeatureListFree {
 // The installed outputs autoaudiosink tries, in its order ("pulsesink, alsasink"); empty when there are none.
 std::string InstalledOutputs()
 {
-    GList* found = gst_element_factory_list_get_elements(
-        GST_ELEMENT_FACTORY_TYPE_SINK | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
-    const std::unique_ptr<GList, FeatureListFree> factories(g_list_sort(found, gst_plugin_feature_rank_compare_func));
     std::string names;
-    for (GList* l = factories.get(); l != nullptr; l = l->next) {
-        names += (names.empty() ? "" : ", ");
-        names += gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(l->data));
+    for (const std::string& name : AudioOutputsTried()) {
+        names += (names.empty() ? "" : ", ") + name;
     }
     return names;
 }
 
 }  // namespace
+
+std::vector<std::string> AudioOutputsTried()
+{
+    GList* found = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_SINK | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
+    const std::unique_ptr<GList, FeatureListFree> factories(g_list_sort(found, gst_plugin_feature_rank_compare_func));
+    std::vector<std::string> names;
+    for (GList* l = factories.get(); l != nullptr; l = l->next) {
+        names.emplace_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(l->data)));
+    }
+    return names;
+}
 
 std::string AudioOutputNotice(GstElement* sink)
 {

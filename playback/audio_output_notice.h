@@ -5,6 +5,10 @@
 #include <gst/gst.h>
 
 #include <string>
+#include <vector>
+
+// The installed audio outputs autoaudiosink tries, in its order ("pulsesink", "alsasink", ...).
+std::vector<std::string> AudioOutputsTried();
 
 // The line to print when sink, an auto-detecting audio sink at READY or beyond, picked no real output;
 // empty when it did, or when sink is not an auto-detecting one (a fake sink asked for by name).

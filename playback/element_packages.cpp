@@ -21,6 +21,7 @@ constexpr std::array kElements{
     ElementPackage{"fakesink", kCore, kProgram, "the sound of a command-line snapshot"},
     ElementPackage{"avidemux", kGood, kProgram, "the AVI splitter"},
     ElementPackage{"dvdemux", kGood, kProgram, "the DV splitter"},
+    ElementPackage{"qtdemux", kGood, kProgram, "the QuickTime splitter"},
     ElementPackage{"capssetter", kGood, kProgram, "plain DV video frames marked as whole DV frames"},
     ElementPackage{"autoaudiosink", kGood, kProgram, "the sound output, chosen among those installed"},
     ElementPackage{"pulsesink", kGood, kProgram, "sound to PulseAudio, chosen by autoaudiosink"},

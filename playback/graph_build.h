@@ -22,9 +22,10 @@ struct GraphBuild {
     FirstStreamInfo info;               // its first stream header
     bool haveInfo = false;
     bool rawDv = false;                 // a raw DV stream: the DV splitter stands in the AVI splitter's place
+    bool quickTime = false;             // a QuickTime movie: the QuickTime splitter stands there
 
     zv::GstPtr<GstElement> reader;
-    zv::GstPtr<GstElement> splitter;    // the AVI splitter
+    zv::GstPtr<GstElement> splitter;    // the AVI splitter (or the one standing in its place)
     zv::GstPtr<GstPad> splitterPin;     // its first stream, into the tee
     zv::GstPtr<GstElement> tee;
     std::uint32_t subtype = 0;          // the first stream's subtype; "dvsd" gets a decoder

@@ -18,6 +18,7 @@ constexpr Role kRoles[] = {
     {"tee", "The pipeline"},
     {"avidemux", "The AVI reader"},
     {"dvdemux", "The DV splitter"},
+    {"qtdemux", "The QuickTime reader"},
     {"avdec_dvvideo", "The DV video decoder"},
     {"dvdec", "The DV video decoder"},
     {"dvmetadatafilter", "The metadata strip"},

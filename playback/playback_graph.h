@@ -107,6 +107,9 @@ public:
     std::int64_t m_rtFrame = 0;
     std::int64_t m_rtHalfFrame = 0;
     std::int64_t m_rtStop = 0;
+    // A QuickTime track's frame rate as its time base gives it (units a second / units a frame); 0 otherwise.
+    std::uint32_t m_nTrackRate = 0;
+    std::uint32_t m_nTrackScale = 0;
     char m_szError[128] = {};
 
 private:
@@ -147,6 +150,9 @@ private:
     HRESULT ConnectFramesToDecoder(GstElement* tee, GstElement* decoder, bool systemStream);
     HRESULT GetPositions(std::int64_t* current, std::int64_t* stop);
     HRESULT SetPositions(std::int64_t position);
+    // Where a seek to position goes: position itself, or for a track that counts time in units of its
+    // own, the middle unit of the frame position lies in.
+    std::int64_t SeekPointOf(std::int64_t position) const;
     bool WaitForPreroll(std::int32_t timeoutMs);
     // SetPositions; when it fails, back to the position before, which showed a frame.
     HRESULT SeekOrStay(std::int64_t position);

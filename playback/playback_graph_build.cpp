@@ -6,6 +6,7 @@
 #include "playback/playback_graph.h"
 
 #include "avi/index_claims.h"
+#include "avi/quicktime_index.h"
 #include "avi/last_error.h"
 #include "dvfilter/gst_dv_metadata_filter.h"
 #include "playback/framework_complaints.h"
@@ -34,6 +35,23 @@ void GateInputOf(GstBin* graph, const char* name, CSeekFrameGate& gate)
         gst_util_set_object_arg(G_OBJECT(element.get()), "thread-type", "slice");
     }
     gate.Attach(feed.get());
+}
+
+// Whether the file is a QuickTime movie; build.quickTime says whether our own reader indexed its DV track,
+// else refusal says why not. The QuickTime splitter sizes its tables from the movie's sample tables: it
+// meets only a movie whose tables our reader has bounded.
+bool IsQuickTimeFile(GraphBuild& build, std::string& refusal)
+{
+    build.quickTime = build.haveInfo && build.info.container == DvContainer::QuickTime;
+    std::uint8_t head[8];
+    if (build.quickTime || !ReadExactAt(build.file.Get(), head, sizeof head, 0) || !LooksLikeQuickTime(head, sizeof head)) {
+        return build.quickTime;
+    }
+    QuickTimeDvIndex index;
+    if (!BuildQuickTimeDvIndex(build.file.Get(), index, refusal) && refusal.empty()) {
+        refusal = GetLastErrorText();
+    }
+    return true;
 }
 
 }  // namespace
@@ -145,6 +163,18 @@ HRESULT CPlaybackGraph::AddFileReader(GraphBuild& build)
         }
         return S_OK;
     }
+    std::string refusal;
+    m_nTrackRate = 0;
+    m_nTrackScale = 0;
+    if (IsQuickTimeFile(build, refusal)) {
+        if (build.quickTime) {
+            m_nTrackRate = build.info.rate;
+            m_nTrackScale = build.info.scale;
+            return S_OK;
+        }
+        m_errorDetail = refusal;
+        return Fail(E_FAIL, "Could not connect from source filter");
+    }
     const IndexClaimsVerdict claims = CheckIndexClaims(build.file.Get());
     if (!claims.fits) {
         m_errorDetail = DescribeIndexClaims(claims);
@@ -173,8 +203,10 @@ HRESULT CPlaybackGraph::AddSplitter(GraphBuild& build)
     const bool rawDv = build.rawDv;
     HRESULT hr = rawDv ? MakeAndAdd("dvdemux", "DV Splitter", build.splitter, "Could not create DV splitter",
                                     "Could not add DV splitter")
-                       : MakeAndAdd("avidemux", "AVI Splitter", build.splitter, "Could not create AVI splitter",
-                                    "Could not add AVI splitter");
+               : build.quickTime ? MakeAndAdd("qtdemux", "QuickTime Splitter", build.splitter,
+                                              "Could not create QuickTime splitter", "Could not add QuickTime splitter")
+                                 : MakeAndAdd("avidemux", "AVI Splitter", build.splitter, "Could not create AVI splitter",
+                                              "Could not add AVI splitter");
     if (FAILED(hr)) {
         return hr;
     }
@@ -317,12 +349,16 @@ HRESULT CPlaybackGraph::KeepPictureShapes(GraphBuild& /*build*/)
 
 // Graph events to the notify object, and the stop position, the end every later test of "last frame"
 // measures against.
-HRESULT CPlaybackGraph::TakeNotifyAndStop(GraphBuild& /*build*/)
+HRESULT CPlaybackGraph::TakeNotifyAndStop(GraphBuild& build)
 {
     m_events.SetNotifyWindow(m_hwndNotify, m_uNotifyMsg);
     const HRESULT hr = GetPositions(nullptr, &m_rtStop);
     if (FAILED(hr)) {
         return Fail(hr, "Could not get positions");
+    }
+    // A cut movie's tables still time the frames it lost: its end is after the last frame it holds.
+    if (build.quickTime && build.info.length > 0) {
+        m_rtStop = std::min<std::int64_t>(m_rtStop, static_cast<std::int64_t>(build.info.length) * m_rtFrame);
     }
     return hr;
 }

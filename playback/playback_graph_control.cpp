@@ -100,7 +100,7 @@ HRESULT CPlaybackGraph::SetPositions(std::int64_t position)
         return E_POINTER;
     }
     // Nanoseconds must fit 64 bits: a position beyond that lies past any stream's end anyway.
-    position = std::clamp<std::int64_t>(position, 0, std::numeric_limits<std::int64_t>::max() / kNsPer100ns);
+    position = SeekPointOf(std::clamp<std::int64_t>(position, 0, std::numeric_limits<std::int64_t>::max() / kNsPer100ns));
     GstEvent* seek = gst_event_new_seek(1.0, GST_FORMAT_TIME,
                                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                                         GST_SEEK_TYPE_SET, position * kNsPer100ns, GST_SEEK_TYPE_NONE, -1);
@@ -116,6 +116,19 @@ HRESULT CPlaybackGraph::SetPositions(std::int64_t position)
         return E_FAIL;
     }
     return S_OK;
+}
+
+// The QuickTime splitter starts an accurate seek at the next whole unit of the track's time base: the
+// middle of a frame in a track that counts 25 units a second is already the next frame's start. The
+// middle unit of the frame is inside it whatever the time base.
+std::int64_t CPlaybackGraph::SeekPointOf(std::int64_t position) const
+{
+    if (m_nTrackRate == 0 || m_nTrackScale == 0 || m_rtFrame <= 0) {
+        return position;
+    }
+    const auto frame = static_cast<guint64>(position / m_rtFrame);
+    const guint64 units = frame * m_nTrackScale + m_nTrackScale / 2;   // frame numbers are 32-bit: no overflow
+    return static_cast<std::int64_t>(gst_util_uint64_scale(units, 10000000, m_nTrackRate));
 }
 
 HRESULT CPlaybackGraph::SeekOrStay(std::int64_t position)

@@ -1,13 +1,12 @@
 #include "report/png_output.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-
 #include <cerrno>
+#include <cstdint>
+#include <vector>
 
 #include "avi/last_error.h"
 #include "report/output_file.h"
+#include "report/png_encoder.h"
 
 bool RefuseOutputOverInput(const char* input, const std::string& output, std::FILE* err)
 {
@@ -20,13 +19,12 @@ bool RefuseOutputOverInput(const char* input, const std::string& output, std::FI
 
 bool WritePng(const QImage& image, const std::string& path, std::FILE* err)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    const std::vector<std::uint8_t> bytes = EncodePng(image);
+    if (bytes.empty()) {
         std::fprintf(err, "Unable to write %s\n\nThe image could not be encoded as PNG.\n", path.c_str());
         return false;
     }
-    if (!zv::WriteFileReplacing(path, bytes.constData(), static_cast<std::size_t>(bytes.size()))) {
+    if (!zv::WriteFileReplacing(path, bytes.data(), bytes.size())) {
         std::fprintf(err, "%s\n", LastErrorMessage(("Unable to write " + path).c_str()).c_str());
         return false;
     }

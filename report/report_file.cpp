@@ -73,6 +73,10 @@ bool ReportFile::Open(const char* path, std::FILE* err)
     if (m_reader.TrailingBytes() > 0)
         std::fprintf(err, "The file ends with %lld bytes of a partial frame after frame %lld; they are ignored.\n",
                      static_cast<long long>(m_reader.TrailingBytes()), static_cast<long long>(FrameCount()) - 1);
+    const std::uint64_t claimed = m_reader.QuickTimeTrack().claimedFrames;
+    if (m_reader.Container() == DvContainer::QuickTime && claimed != static_cast<std::uint64_t>(FrameCount()))
+        std::fprintf(err, "The movie's sample tables list %llu frames; the file holds %lld of them, which are read.\n",
+                     static_cast<unsigned long long>(claimed), static_cast<long long>(FrameCount()));
     return true;
 }
 

@@ -2,8 +2,10 @@
 
 #include "avi/dv_avi_check.h"
 #include "avi/last_error.h"
+#include "dvmeta/overlay_font.h"
 #include "playback/appsink_renderer.h"
 #include "playback/playback_graph.h"
+#include "playback/plugin_preload.h"
 #include "report/png_output.h"
 #include "report/report_file.h"
 
@@ -77,12 +79,18 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
     if (ReportRefusedFile(path)) {
         return 1;
     }
+    // The plugins load on GStreamer's thread while this one reads the strip's font database. Not sooner:
+    // the loader takes one library at a time, and Qt's start loads its own.
+    LoadPluginsAhead(GraphUse::Snapshot);
     GError* error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
         zv::GErrorPtr owner(error);
         std::fprintf(stderr, "Unable to initialize the media framework.\n");
         return 1;
     }
+
+    // Done while the decoder's plugin loads, rather than by the metadata filter after it.
+    WarmOverlayFonts();
 
     CPlaybackGraph graph;
     graph.SetAudioSinkFactory("fakesink");

@@ -495,6 +495,7 @@ std::vector<HostileCase> HostileCases(const std::string& folder)
     AddUnbackedClaims(cases, idx1, odml);
     AddHeaderlessStreamsAndIndexlessFiles(cases, idx1);
     AddRawDvCases(cases);
+    AddQuickTimeCases(cases);
     return cases;
 }
 

@@ -54,6 +54,8 @@ std::vector<HostileCase> HostileCases(const std::string& folder);
 
 // The raw DV streams among the cases (raw_dv_cases.cpp).
 void AddRawDvCases(std::vector<HostileCase>& cases);
+// The QuickTime movies among them (quicktime_cases.cpp).
+void AddQuickTimeCases(std::vector<HostileCase>& cases);
 
 // Writes the file (sparse where it has a hole). False when the system refuses.
 bool WriteHostileFile(const std::string& path, const HostileFile& file);

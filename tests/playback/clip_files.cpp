@@ -49,7 +49,8 @@ std::string ClipPath(const ClipCase& clip)
         return found->second;
     }
     const bool raw = clip.wrapper == fixture::ClipWrapper::RawDv;
-    const std::string path = TempPath(std::string(clip.name) + (raw ? ".dv" : ".avi"));
+    const bool movie = clip.wrapper == fixture::ClipWrapper::QuickTime;
+    const std::string path = TempPath(std::string(clip.name) + (raw ? ".dv" : movie ? ".mov" : ".avi"));
     std::string error;
     if (!fixture::WriteCamcorderClip(path, OptionsOf(clip), &error)) {
         throw std::runtime_error("cannot write " + path + ": " + error);

@@ -204,6 +204,10 @@ const ClipCase kClips[] = {
      fixture::ClipWrapper::RawDv},
     {"ntsc_raw_dv", DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, 20, fixture::DisplayAspect::Normal4x3,
      fixture::ClipWrapper::RawDv},
+    {"pal_quicktime_sound", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, 20,
+     fixture::DisplayAspect::Normal4x3, fixture::ClipWrapper::QuickTime},
+    {"ntsc_quicktime", DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1Absolute, 20, fixture::DisplayAspect::Normal4x3,
+     fixture::ClipWrapper::QuickTime},
 };
 
 class FrameExact : public testing::TestWithParam<ClipCase> {};
@@ -319,6 +323,8 @@ TEST(PlaybackGraph, BranchesFollowTheFileLayout)
         {kClips[1], 1, 1},   // sound inside the frames
         {kClips[2], 1, 1},   // no sound stream: the DV splitter finds the frames' own sound
         {kClips[5], 1, 1},   // raw DV: the DV splitter in the AVI splitter's place, sound from its frames
+        {kClips[7], 0, 1},   // QuickTime with a sound track: the QuickTime splitter gives the sound
+        {kClips[8], 1, 1},   // QuickTime without one: the sound inside the frames
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.clip.name);
@@ -411,6 +417,29 @@ TEST_P(DisplayAspect, TheBuiltInRendererLetterBoxesThePictureAtTheStreamsDisplay
 
 INSTANTIATE_TEST_SUITE_P(Clips, DisplayAspect, testing::ValuesIn(kAspectCases),
                          [](const testing::TestParamInfo<AspectCase>& info) { return std::string(info.param.clip.name); });
+
+TEST(PlaybackGraph, ACutMovieEndsAtTheLastFrameItHolds)
+{
+    const ClipCase& clip = kClips[7];   // twenty frames, the movie box before them
+    std::ifstream in(pipeline_test::ClipPath(clip), std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string path = pipeline_test::TempPath("cut.mov");
+    // Thirteen frames with their sound, and the start of the fourteenth.
+    std::ofstream(path, std::ios::binary) << whole.substr(0, whole.size() - 7 * (144000 + 1920 * 4) + 5000);
+    NotifyCounter notify;
+    CPlaybackGraph graph;
+    graph.SetAudioSinkFactory("fakesink");
+    ASSERT_EQ(graph.BuildGraph(path.c_str(), 2, 2, 1, 700, 100), S_OK) << graph.m_szError;
+    ASSERT_EQ(graph.Pause(), S_OK);
+    std::int64_t count = 0;
+    ASSERT_EQ(graph.GetFrameCount(&count), S_OK);
+    EXPECT_EQ(count, 13);
+    const ShowsFrame shows(clip);
+    for (const std::int64_t frame : {std::int64_t{12}, std::int64_t{19}}) {
+        EXPECT_EQ(graph.SeekToFrame(frame), S_OK) << graph.m_szError;
+        EXPECT_TRUE(shows(graph, 12));
+    }
+}
 
 TEST(PlaybackGraph, FrameCountRoundsTheDurationToTheNearestFrame)
 {

@@ -54,7 +54,7 @@ struct Shape {
     AviLayout layout;
     AviIndex index;   // (of a raw input: the layout its AVI scene files take)
     const char* name;
-    fixture::ClipWrapper wrapper = fixture::ClipWrapper::Avi;
+    fixture::ClipWrapper wrapper = fixture::ClipWrapper::Avi;   // QuickTime: the AVI outputs are type-1
 };
 
 class SplitShapes : public ExportCli, public ::testing::WithParamInterface<Shape> {};
@@ -68,7 +68,8 @@ TEST_P(SplitShapes, EveryOutputHoldsItsSceneLosslessly)
     fixture::ClipOptions clip = ThreeScenes(shape.system, shape.layout, shape.index);
     clip.wrapper = shape.wrapper;
     const bool raw = shape.wrapper == fixture::ClipWrapper::RawDv;
-    const std::string input = Write(std::string(shape.name) + (raw ? ".dv" : ".avi"), clip);
+    const bool movie = shape.wrapper == fixture::ClipWrapper::QuickTime;
+    const std::string input = Write(std::string(shape.name) + (raw ? ".dv" : movie ? ".mov" : ".avi"), clip);
     const std::size_t frameBytes = fixture::FrameBytes(shape.system);
     const std::string frames = raw ? Slurp(input)
                                    : RunProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", input, "-map", "0:v", "-c",
@@ -77,7 +78,7 @@ TEST_P(SplitShapes, EveryOutputHoldsItsSceneLosslessly)
     ASSERT_EQ(frames.size(), 62 * frameBytes);
     const std::vector<std::int64_t> starts = {0, 30, 50, 62};
     const char* stamps[] = {"2003-12-24_23-59-58", "2004-01-02_08-15-00", "1999-12-31_23-59-59"};
-    const bool type1 = shape.layout == AviLayout::Type1;
+    const bool type1 = shape.layout == AviLayout::Type1 || movie;
 
     for (const char* format : {"avi", "dv"}) {
         SCOPED_TRACE(format);
@@ -138,7 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Shape{DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::OpenDml, "t2a-odml"},
                       Shape{DvSystem::Ntsc525, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, "t2a-ntsc"},
                       Shape{DvSystem::Pal625, AviLayout::Type1, AviIndex::Idx1Absolute, "raw-pal", fixture::ClipWrapper::RawDv},
-                      Shape{DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, "raw-ntsc", fixture::ClipWrapper::RawDv}),
+                      Shape{DvSystem::Ntsc525, AviLayout::Type1, AviIndex::Idx1Absolute, "raw-ntsc", fixture::ClipWrapper::RawDv},
+                      Shape{DvSystem::Ntsc525, AviLayout::Type2, AviIndex::Idx1Absolute, "qt-ntsc", fixture::ClipWrapper::QuickTime}),
     [](const auto& info) { return std::string(info.param.name).replace(info.param.name[2] == '-' ? 2 : 3, 1, "_"); });
 
 // Nothing is half-done: every refusal comes before anything is written, and a failed write leaves nothing.

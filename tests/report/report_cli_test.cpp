@@ -193,10 +193,12 @@ TEST_F(ReportCli, StripIsThePaintedImageOfOneFrame)
     EXPECT_NE(access((s_dir + "/x.png").c_str(), F_OK), 0);
 }
 
-// The same frames give the same answers whatever holds them: a raw DV stream, a type-1 AVI indexed by idx1 and a
-// type-2 AVI indexed by OpenDML print the same rows and paint the same strip and picture, in both systems; a
-// raw stream cut inside its last frame says so once and keeps its whole frames.
-TEST_F(ReportCli, RawDvAndAviOfTheSameFramesGiveTheSameAnswers)
+// The same frames give the same answers whatever holds them: a raw DV stream, a type-1 AVI indexed by idx1, a
+// type-2 AVI indexed by OpenDML, one with a sound stream indexed by idx1 and a QuickTime movie a third-party
+// muxer made of that one (its frames proven to be the raw stream's bytes) print the same rows and paint the
+// same strip and picture, in both systems; a raw stream cut inside its last frame says so once and keeps its
+// whole frames.
+TEST_F(ReportCli, RawDvAviAndQuickTimeOfTheSameFramesGiveTheSameAnswers)
 {
     for (const DvSystem system : {DvSystem::Pal625, DvSystem::Ntsc525}) {
         const std::string tag = system == DvSystem::Pal625 ? "pal" : "ntsc";
@@ -204,9 +206,15 @@ TEST_F(ReportCli, RawDvAndAviOfTheSameFramesGiveTheSameAnswers)
         raw.wrapper = fixture::ClipWrapper::RawDv;
         const std::string files[] = {Write("same-" + tag + ".dv", raw),
                                      Write("same-" + tag + "-t1.avi", TwoScenes(system, AviLayout::Type1, AviIndex::Idx1Absolute)),
-                                     Write("same-" + tag + "-t2.avi", TwoScenes(system, AviLayout::Type2, AviIndex::OpenDml))};
-        std::string answers[3];
-        for (int k = 0; k < 3; ++k) {
+                                     Write("same-" + tag + "-t2.avi", TwoScenes(system, AviLayout::Type2, AviIndex::OpenDml)),
+                                     Write("same-" + tag + "-t2a.avi", TwoScenes(system, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute)),
+                                     s_dir + "/same-" + tag + ".mov"};
+        ASSERT_EQ(RunProcess({"ffmpeg", "-v", "error", "-y", "-i", files[3], "-c", "copy", "-f", "mov", files[4]}).status, 0);
+        const ProcessResult movieFrames = RunProcess({"ffmpeg", "-v", "error", "-i", files[4], "-map", "0:v", "-c", "copy",
+                                                      "-f", "rawvideo", "-"});
+        ASSERT_TRUE(movieFrames.status == 0 && movieFrames.out == cli_test::Slurp(files[0])) << "the movie's frames are not the raw stream's";
+        std::string answers[5];
+        for (int k = 0; k < 5; ++k) {
             SCOPED_TRACE(files[k]);
             const std::string strip = s_dir + "/same-strip.png";
             const std::string shot = s_dir + "/same-shot.png";
@@ -230,6 +238,8 @@ TEST_F(ReportCli, RawDvAndAviOfTheSameFramesGiveTheSameAnswers)
         }
         EXPECT_TRUE(answers[1] == answers[0]) << tag << ": type-1 AVI differs from raw DV";
         EXPECT_TRUE(answers[2] == answers[0]) << tag << ": type-2 OpenDML AVI differs from raw DV";
+        EXPECT_TRUE(answers[3] == answers[0]) << tag << ": type-2 idx1 AVI with sound differs from raw DV";
+        EXPECT_TRUE(answers[4] == answers[0]) << tag << ": QuickTime differs from raw DV";
 
         const std::string cut = s_dir + "/cut-" + tag + ".dv";
         const std::string bytes = cli_test::Slurp(files[0]);

@@ -3,6 +3,7 @@
 
 #include "ui/window/player_dlg.h"
 
+#include "dvmeta/overlay_font.h"
 #include "playback/playback_graph.h"
 #include "ui/window/file_refusal.h"
 #include "ui/window/graph_error_box.h"
@@ -126,6 +127,9 @@ HRESULT CPlayerDlg::BuildAndPause()
         m_nOverlayHeight = 100;
     }
 
+    // The strip's fonts are tried now, while the decoder's plugin may still be loading on GStreamer's thread
+    // (see plugin_preload.h), rather than by the metadata filter after it.
+    WarmOverlayFonts();
     HRESULT hr = m_pPlayback->BuildGraph(m_names.Path(), m_settings.Renderer, m_settings.DvDecoderRes,
                                          m_settings.DateFormat, m_nOverlayWidth, m_nOverlayHeight);
     if (FAILED(hr)) {

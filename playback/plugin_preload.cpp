@@ -1,0 +1,82 @@
+#include "playback/plugin_preload.h"
+
+#include "dvfilter/gst_handles.h"
+#include "playback/audio_output_notice.h"
+#include "playback/element_factory.h"
+#include "playback/element_packages.h"
+
+#include <gst/gst.h>
+
+#include <array>
+#include <string>
+
+namespace {
+
+// The renderers' elements first: the probe makes them before the window shows, and a plugin the main
+// thread asks for while another one is loading waits for that load to end. The movie splitter comes last,
+// so that it never holds up an AVI file's decoder.
+constexpr std::array kPlayerElements = {
+    "videoconvert",  "appsink",       "glimagesink", "filesrc",    "avidemux",     "tee",
+    "queue",         "avdec_dvvideo", "dvdemux",     "capssetter", "audioconvert", "audioresample",
+    "autoaudiosink", "qtdemux",
+};
+
+constexpr std::array kSnapshotElements = {
+    "videoconvert",  "appsink", "filesrc",    "avidemux",     "tee",           "queue",
+    "avdec_dvvideo", "dvdemux", "capssetter", "audioconvert", "audioresample", "fakesink", "qtdemux",
+};
+
+// Static, so the asynchronous call can point at them.
+const std::span<const char* const> kPlayerList{kPlayerElements};
+const std::span<const char* const> kSnapshotList{kSnapshotElements};
+
+const std::span<const char* const>& ListFor(GraphUse use)
+{
+    return use == GraphUse::Player ? kPlayerList : kSnapshotList;
+}
+
+void LoadFeature(const char* name)
+{
+    const zv::GstPtr<GstElementFactory> factory(gst_element_factory_find(name));
+    if (factory) {
+        // A missing plugin is not for this to report: the build that needs it names its package.
+        const zv::GstPtr<GstPluginFeature> loaded(gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory.get())));
+    }
+}
+
+void LoadListed(GstElement* /*anchor*/, gpointer data)
+{
+    const auto& list = *static_cast<const std::span<const char* const>*>(data);
+    for (const char* name : list) {
+        if (IsProgramElement(name)) {
+            LoadFeature(name);
+        }
+    }
+    // The automatic sound output tries the installed ones in turn, loading each one's plugin (a sound
+    // server's client library among them) until one opens.
+    if (&list == &kPlayerList) {
+        for (const std::string& output : AudioOutputsTried()) {
+            LoadFeature(output.c_str());
+        }
+    }
+}
+
+}  // namespace
+
+std::span<const char* const> GraphElements(GraphUse use)
+{
+    return ListFor(use);
+}
+
+void LoadPluginsAhead(GraphUse use)
+{
+    if (!gst_init_check(nullptr, nullptr, nullptr)) {
+        return;
+    }
+    // The asynchronous call runs for an element; the bin is held by the call until the loads are done.
+    const zv::GstPtr<GstElement> anchor = ElementFactory().Make("bin");
+    if (anchor) {
+        gst_element_call_async(anchor.get(), &LoadListed, const_cast<std::span<const char* const>*>(&ListFor(use)),
+                               nullptr);
+    }
+}

@@ -1,0 +1,124 @@
+#include "playback/row_runs.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+// A probe pixel names its column in the low 12 bits and its row in the next 12.
+constexpr int kProbeLimit = 1 << 12;
+constexpr std::uint32_t kColumnMask = kProbeLimit - 1;
+
+bool Is32BitFormat(QImage::Format format)
+{
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
+        || format == QImage::Format_ARGB32_Premultiplied;
+}
+
+// The format of the image the painter draws into, or Format_Invalid when it is no image (a printer, a
+// GL surface) or the painter would blend or smooth rather than copy.
+QImage::Format CopyingFormat(QPainter& painter)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster || engine->paintDevice() == nullptr
+        || engine->paintDevice()->devType() != QInternal::Image) {
+        return QImage::Format_Invalid;
+    }
+    const QTransform transform = painter.deviceTransform();
+    const bool wholePixelShift = transform.type() <= QTransform::TxTranslate
+                              && transform.dx() == std::floor(transform.dx()) && transform.dy() == std::floor(transform.dy());
+    if (!wholePixelShift || painter.testRenderHint(QPainter::SmoothPixmapTransform) || painter.opacity() != 1.0
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
+        return QImage::Format_Invalid;
+    }
+    const QImage::Format format = static_cast<const QImage*>(engine->paintDevice())->format();
+    return Is32BitFormat(format) ? format : QImage::Format_Invalid;
+}
+
+QImage PositionProbe(const QRect& source)
+{
+    QImage probe(source.right() + 1, source.bottom() + 1, QImage::Format_RGB32);
+    for (int y = 0; y < probe.height(); ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(probe.scanLine(y));
+        for (int x = 0; x < probe.width(); ++x) {
+            row[x] = 0xFF000000u | static_cast<std::uint32_t>(y) << 12 | static_cast<std::uint32_t>(x);
+        }
+    }
+    return probe;
+}
+
+// The source row every row of target shows, or -1 for a row that is not one whole source row unscaled.
+std::vector<int> RowsPicked(const QRect& target, const QRect& source, QImage::Format format)
+{
+    QImage picked(target.right() + 1, target.bottom() + 1, format);
+    picked.fill(0);
+    {
+        QPainter painter(&picked);
+        painter.drawImage(target, PositionProbe(source), source);
+    }
+    std::vector<int> rows(static_cast<std::size_t>(target.height()), -1);
+    for (int y = 0; y < target.height(); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(picked.constScanLine(target.y() + y)) + target.x();
+        const std::uint32_t first = row[0] & 0xFFFFFFu;
+        bool whole = (first & kColumnMask) == static_cast<std::uint32_t>(source.x());
+        for (int x = 1; whole && x < target.width(); ++x) {
+            whole = (row[x] & 0xFFFFFFu) == first + static_cast<std::uint32_t>(x);
+        }
+        rows[static_cast<std::size_t>(y)] = whole ? static_cast<int>(first >> 12) : -1;
+    }
+    return rows;
+}
+
+}  // namespace
+
+const std::vector<CRowRuns::Run>& CRowRuns::RunsFor(const QRect& target, const QRect& source, QImage::Format format)
+{
+    if (m_learnt && target == m_target && source == m_source && format == m_format) {
+        return m_runs;
+    }
+    m_learnt = true;
+    m_target = target;
+    m_source = source;
+    m_format = format;
+    m_runs.clear();
+    const bool rowsOnly = Is32BitFormat(format) && !target.isEmpty() && !source.isEmpty() && source.x() >= 0
+                       && source.y() >= 0 && target.x() >= 0 && target.y() >= 0 && target.width() == source.width()
+                       && source.right() < kProbeLimit && source.bottom() < kProbeLimit;
+    if (!rowsOnly) {
+        return m_runs;
+    }
+    const std::vector<int> rows = RowsPicked(target, source, format);
+    for (int y = 0; y < target.height(); ++y) {
+        const int from = rows[static_cast<std::size_t>(y)];
+        if (from < 0) {
+            m_runs.clear();   // the painter does more than pick rows here: leave it all to the painter
+            return m_runs;
+        }
+        if (!m_runs.empty() && m_runs.back().targetY + m_runs.back().rows == target.y() + y
+            && m_runs.back().sourceY + m_runs.back().rows == from) {
+            ++m_runs.back().rows;
+        } else {
+            m_runs.push_back(Run{target.y() + y, from, 1});
+        }
+    }
+    return m_runs;
+}
+
+void CRowRuns::Draw(QPainter& painter, const QRect& target, const QImage& image, const QRect& source)
+{
+    const QImage::Format format = CopyingFormat(painter);
+    const std::vector<Run>& runs = format != QImage::Format_Invalid && image.format() == QImage::Format_RGB32
+                                       ? RunsFor(target, source, format)
+                                       : m_none;
+    if (runs.empty()) {
+        painter.drawImage(target, image, source);
+        return;
+    }
+    for (const Run& run : runs) {
+        painter.drawImage(QRect(target.x(), run.targetY, target.width(), run.rows), image,
+                          QRect(source.x(), run.sourceY, source.width(), run.rows));
+    }
+}

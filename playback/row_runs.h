@@ -1,0 +1,37 @@
+#pragma once
+// Drawing a frame whose width stays as it is and whose height the letter-box changes (a 720 x 576 PAL frame
+// shown 720 x 540 at 4:3) costs the painter a per-pixel nearest-neighbour scale on every frame. The rows it
+// picks for a given geometry are fixed, so they are learnt from the painter once, by scaling an image whose
+// pixels name their own position; each frame then goes out as a few runs of whole rows the painter copies
+// unscaled. Same pixels as the painter's own scaling, a fraction of its cost. Any geometry where the painter
+// would do more than pick rows (a width change, smoothing, a rotated or fractional transform) is left to it.
+
+#include <QImage>
+#include <QRect>
+
+#include <vector>
+
+class QPainter;
+
+class CRowRuns {
+public:
+    // Paints source of image into target as painter->drawImage(target, image, source) would.
+    void Draw(QPainter& painter, const QRect& target, const QImage& image, const QRect& source);
+
+    struct Run {
+        int targetY;
+        int sourceY;
+        int rows;
+    };
+    // The runs of whole rows for the geometry, or none when the painter does more than pick rows; learnt
+    // once per geometry and kept.
+    const std::vector<Run>& RunsFor(const QRect& target, const QRect& source, QImage::Format format);
+
+private:
+    bool m_learnt = false;
+    QRect m_target;
+    QRect m_source;
+    QImage::Format m_format = QImage::Format_Invalid;
+    std::vector<Run> m_runs;
+    const std::vector<Run> m_none;
+};
