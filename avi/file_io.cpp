@@ -57,12 +57,8 @@ UniqueFd OpenForSequentialRead(const char* path)
 
 void WillNeed(int fd, std::int64_t position, std::int64_t count)
 {
-#ifndef ZV_WITHOUT_READ_AHEAD   // the benches build the reader once without hints, to measure what they save
     if (position >= 0 && count > 0)
         ::posix_fadvise(fd, static_cast<off_t>(position), static_cast<off_t>(count), POSIX_FADV_WILLNEED);
-#else
-    (void)fd, (void)position, (void)count;
-#endif
 }
 
 std::int64_t FileSize(int fd)

@@ -1,7 +1,9 @@
 #include "bench/bench_support.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,6 +47,27 @@ bool EvictFromCache(const std::string& path)
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
     ::close(fd);
     return synced;
+}
+
+std::int64_t ResidentPages(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    const bool sized = ::fstat(fd, &info) == 0;
+    const auto bytes = sized ? static_cast<std::size_t>(info.st_size) : 0;
+    void* map = bytes > 0 ? ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, fd, 0) : nullptr;
+    ::close(fd);
+    if (map == MAP_FAILED || map == nullptr)
+        return bytes == 0 && sized ? 0 : -1;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> resident((bytes + page - 1) / page);
+    const bool asked = ::mincore(map, bytes, resident.data()) == 0;
+    ::munmap(map, bytes);
+    if (!asked)
+        return -1;
+    return std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) != 0; });
 }
 
 void PrintRow(const std::string& metric, double ours, double peer, const std::string& goal)

@@ -7,6 +7,7 @@
 // ">=4"); bench/run.sh collects the rows of every bench, works out the ratio and says whether it is met.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ double CpuSeconds(bool children);
 // Writes the file's dirty pages out, then drops all its pages from the page cache, so the next read comes
 // from the disk. False when the file cannot be opened or synced.
 bool EvictFromCache(const std::string& path);
+
+// How many of the file's pages are in the page cache (mincore over a mapping of it), or -1 when it cannot
+// be mapped: what proves an eviction evicted.
+std::int64_t ResidentPages(const std::string& path);
 
 void PrintRow(const std::string& metric, double ours, double peer, const std::string& goal);
 

@@ -11,7 +11,7 @@ pkgs=(cmake ninja-build g++ make pkg-config
       libgtest-dev googletest libbenchmark-dev
       fonts-liberation xvfb xauth x11-utils openbox libxcb1-dev ffmpeg mediainfo strace
       groff-base desktop-file-utils
-      clang libclang-rt-14-dev time)
+      clang libclang-rt-14-dev time git)
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${pkgs[@]}"
   exit 0
