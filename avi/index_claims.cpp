@@ -4,6 +4,7 @@
 #include "avi/forward_window.h"
 #include "avi/fourcc.h"
 #include "avi/movi_claims.h"
+#include "avi/read_hints.h"
 
 #include <sys/types.h>
 #include <unistd.h>
@@ -194,7 +195,8 @@ bool IsStandardIndexId(const std::uint8_t* id)
 // waits for its own seek. Asking for all of them first (each entry's position and chunk size, bounded by the
 // file and by what a standard index of a full form can hold) lets the disk fetch them together; the walk
 // that follows, and the frame index after it, then read them from the cache.
-void HintPointedIndexes(const Walk& walk, std::int64_t entriesStart, std::uint32_t entries, std::uint64_t entryBytes)
+void HintPointedIndexes(const Walk& walk, CReadHints& hints, std::int64_t entriesStart, std::uint32_t entries,
+                        std::uint64_t entryBytes)
 {
     EachEntry(walk, entriesStart, entries, entryBytes, [&](const std::uint8_t* entry, std::int64_t) {
         const std::uint64_t chunk = zv::LoadLe64(entry);
@@ -203,7 +205,7 @@ void HintPointedIndexes(const Walk& walk, std::int64_t entriesStart, std::uint32
             // An entry cut to 8 bytes (wLongsPerEntry of 2) has no size: the chunk's header is all we know.
             const std::int64_t claimed = entryBytes >= 12 ? zv::LoadLe32(entry + 8) : 0;
             const std::int64_t size = std::min<std::int64_t>(claimed, kLargestHintedIndex);
-            zv::WillNeed(walk.fd, static_cast<std::int64_t>(chunk), std::min(rest, std::max<std::int64_t>(size, 8 + kIndexHeaderBytes)));
+            hints.Add(static_cast<std::int64_t>(chunk), std::min(rest, std::max<std::int64_t>(size, 8 + kIndexHeaderBytes)));
         }
         return true;
     });
@@ -229,7 +231,7 @@ bool PointedIndexesFit(Walk& walk, std::int64_t entriesStart, std::uint32_t entr
 
 // Every stream's super index asks for the indexes it points at before any is read, so that the disk fetches
 // the sound's with the pictures' rather than after them. The header list is in the window already.
-void HintEveryPointedIndex(const Walk& walk, CForwardWindow& window, std::int64_t listEnd)
+void HintEveryPointedIndex(const Walk& walk, CReadHints& hints, CForwardWindow& window, std::int64_t listEnd)
 {
     for (std::int64_t position = kHeaderList + 12; position < listEnd;) {
         const std::uint8_t* chunk = window.At(position, 12);
@@ -246,7 +248,7 @@ void HintEveryPointedIndex(const Walk& walk, CForwardWindow& window, std::int64_
             const std::uint64_t entryBytes = std::max<std::uint64_t>(kMinEntryBytes, zv::LoadLe16(header) * 4ull);
             const std::int64_t bytes = std::min<std::int64_t>(size, walk.fileSize - (position + 8)) - kIndexHeaderBytes;
             if (bytes >= 0 && zv::LoadLe32(header + 4) * entryBytes <= static_cast<std::uint64_t>(bytes))
-                HintPointedIndexes(walk, position + 8 + kIndexHeaderBytes, zv::LoadLe32(header + 4), entryBytes);
+                HintPointedIndexes(walk, hints, position + 8 + kIndexHeaderBytes, zv::LoadLe32(header + 4), entryBytes);
         }
         position = PaddedEnd(position, size);
     }
@@ -255,7 +257,7 @@ void HintEveryPointedIndex(const Walk& walk, CForwardWindow& window, std::int64_
 // The idx1 chunk follows the first movi list, a form's length into the file: asked for with the indexes (the
 // chunks before it lie in the first window), it comes in the same trip of the disk. Its size is read only
 // there; kLargestHintedIndex covers the idx1 of a full 1 GiB form of pictures and sound.
-void HintLegacyIndex(const Walk& walk, CForwardWindow& window, std::int64_t position)
+void HintLegacyIndex(const Walk& walk, CReadHints& hints, CForwardWindow& window, std::int64_t position)
 {
     while (position + 12 <= static_cast<std::int64_t>(kWindowBytes)) {
         const std::uint8_t* chunk = window.At(position, 12);
@@ -264,7 +266,7 @@ void HintLegacyIndex(const Walk& walk, CForwardWindow& window, std::int64_t posi
         const std::int64_t next = PaddedEnd(position, zv::LoadLe32(chunk + 4));
         if (zv::HasFourCC(chunk, "LIST") && zv::HasFourCC(chunk + 8, "movi")) {
             if (next < walk.fileSize)
-                zv::WillNeed(walk.fd, next, std::min(kLargestHintedIndex, walk.fileSize - next));
+                hints.Add(next, std::min(kLargestHintedIndex, walk.fileSize - next));
             return;
         }
         position = next;
@@ -441,8 +443,10 @@ IndexClaimsVerdict CheckIndexClaims(int fd, CheckedIndexes* kept)
     if (riff == nullptr || !zv::HasFourCC(riff + 12, "LIST") || !zv::HasFourCC(riff + 20, "hdrl"))
         return walk.verdict;
     const std::int64_t listEnd = std::min(PaddedEnd(kHeaderList, zv::LoadLe32(riff + 16)), walk.fileSize);
-    HintEveryPointedIndex(walk, window, listEnd);
-    HintLegacyIndex(walk, window, listEnd);
+    CReadHints hints(fd);
+    HintEveryPointedIndex(walk, hints, window, listEnd);
+    HintLegacyIndex(walk, hints, window, listEnd);
+    hints.Issue();   // before the first index is read
     if (HeaderListFits(walk, window, listEnd))
         TopLevelFits(walk, window);
     return walk.verdict;

@@ -1,11 +1,12 @@
-// One timed run of the reader, in its own process so that the bench can run the reader as built today and as
-// built without read-ahead hints (listing_probe_today) on the same file, each after the bench evicted it:
+// One timed run of the reader, in its own process so that the bench can run the reader as built and as it was
+// before it learnt read-ahead (listing_probe_today) on the same file, each after the bench evicted it:
 //   listing_probe scan PATH                    Open, BuildIndex, ScanScenes: the scene listing
 //   listing_probe walk PATH                    Open, BuildIndex: the index walk
 //   listing_probe look-ahead-scan PATH         Open, BuildIndex, then one plain 480-byte read per frame with a
 //                                              WILLNEED hint 64 frames ahead: the bound of a read-ahead scheme
-//   listing_probe look-ahead-walk PATH INDX    the super index whose indx chunk header is at byte INDX, every
-//                                              standard index it points at hinted at once, then each read
+//   listing_probe look-ahead-walk PATH         every index the walk reads (the standard indexes of every
+//                                              super index, the idx1) hinted at once, then each read
+//   listing_probe look-ahead-video-walk PATH   the same for the pictures' standard indexes alone
 // Prints the wall milliseconds of the work and what it found (scenes or frames); exit status 1 on failure.
 
 #include "avi/dv_avi_reader.h"
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -63,22 +65,60 @@ bool ReadAt(int fd, std::vector<std::uint8_t>& bytes, std::uint64_t count, std::
     return ::pread(fd, bytes.data(), bytes.size(), at) == static_cast<ssize_t>(bytes.size());
 }
 
-long LookAheadWalk(const char* path, std::int64_t superIndex)
+struct WalkPieces {
+    std::vector<std::pair<std::int64_t, std::int64_t>> at;   // position and bytes
+    std::size_t video = 0;                                    // the first `video` are the pictures' indexes
+};
+
+// Where the reads of the walk lie: the indexes every super index of the header list points at (pictures and
+// sound: the reader checks both), and the idx1 chunk after the first movi list (the reader checks it too);
+// the header list itself is in head, the file's first 64 KiB.
+WalkPieces PiecesOfWalk(int fd, const std::vector<std::uint8_t>& head)
+{
+    WalkPieces pieces;
+    std::vector<std::uint8_t> entries;
+    for (std::size_t at = 12; at + 32 <= head.size(); at += 2) {
+        if (std::memcmp(&head[at], "indx", 4) != 0)
+            continue;
+        if (ReadAt(fd, entries, 16 * Le(&head[at + 12], 4), static_cast<std::int64_t>(at) + 32))
+            for (std::size_t e = 0; e < entries.size(); e += 16)
+                pieces.at.emplace_back(Le(&entries[e], 8), Le(&entries[e + 8], 4));
+        if (pieces.video == 0)
+            pieces.video = pieces.at.size();
+    }
+    for (std::uint64_t at = 12; at + 12 <= head.size(); at += 8 + ((Le(&head[at + 4], 4) + 1) & ~1ull)) {
+        if (std::memcmp(&head[at], "LIST", 4) == 0 && std::memcmp(&head[at + 8], "movi", 4) == 0) {
+            pieces.at.emplace_back(at + 8 + ((Le(&head[at + 4], 4) + 1) & ~1ull), 256 * 1024);
+            break;
+        }
+    }
+    return pieces;
+}
+
+// Every piece hinted at once (or the pictures' alone), then each read whole, its header and then its entries.
+// Found: the entries of the pictures' indexes, the frames.
+long LookAheadWalk(const char* path, bool everyIndex)
 {
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    std::vector<std::uint8_t> head;
     std::vector<std::uint8_t> header;
     std::vector<std::uint8_t> entries;
-    std::vector<std::uint8_t> standard;
     long frames = -1;
-    if (fd >= 0 && ReadAt(fd, header, 24, superIndex + 8) && ReadAt(fd, entries, 16 * Le(&header[4], 4), superIndex + 32)) {
-        for (std::size_t e = 0; e < entries.size(); e += 16)
-            ::posix_fadvise(fd, static_cast<off_t>(Le(&entries[e], 8)), static_cast<off_t>(Le(&entries[e + 8], 4)),
-                            POSIX_FADV_WILLNEED);
+    if (fd >= 0 && ReadAt(fd, head, 64 * 1024, 0)) {
+        WalkPieces pieces = PiecesOfWalk(fd, head);
+        if (!everyIndex)
+            pieces.at.resize(pieces.video);
+        for (const auto& [at, bytes] : pieces.at)
+            ::posix_fadvise(fd, at, bytes, POSIX_FADV_WILLNEED);
         frames = 0;
-        for (std::size_t e = 0; e < entries.size() && frames >= 0; e += 16) {
-            const auto chunk = static_cast<std::int64_t>(Le(&entries[e], 8));
-            const bool read = ReadAt(fd, header, 32, chunk) && ReadAt(fd, standard, 8 * Le(&header[12], 4), chunk + 32);
-            frames = read ? frames + static_cast<long>(Le(&header[12], 4)) : -1;
+        for (std::size_t i = 0; i < pieces.at.size() && frames >= 0; ++i) {
+            const std::int64_t at = pieces.at[i].first;
+            const bool legacy = ReadAt(fd, header, 32, at) && std::memcmp(header.data(), "idx1", 4) == 0;
+            const std::uint64_t bytes = legacy ? Le(&header[4], 4) : 4 * Le(&header[8], 2) * Le(&header[12], 4);
+            if (header.size() != 32 || !ReadAt(fd, entries, bytes, at + (legacy ? 8 : 32)))
+                frames = -1;
+            else if (i < pieces.video)
+                frames += static_cast<long>(Le(&header[12], 4));
         }
     }
     if (fd >= 0)
@@ -86,7 +126,7 @@ long LookAheadWalk(const char* path, std::int64_t superIndex)
     return frames;
 }
 
-long Run(const std::string& mode, int argc, char** argv)
+long Run(const std::string& mode, char** argv)
 {
     const char* path = argv[2];
     CDvAviReader reader;
@@ -96,8 +136,8 @@ long Run(const std::string& mode, int argc, char** argv)
         return Indexed(reader, path) ? static_cast<long>(reader.FrameOffsets().size()) : -1;
     if (mode == "look-ahead-scan")
         return LookAheadScan(path);
-    if (mode == "look-ahead-walk" && argc > 3)
-        return LookAheadWalk(path, std::atoll(argv[3]));
+    if (mode == "look-ahead-walk" || mode == "look-ahead-video-walk")
+        return LookAheadWalk(path, mode == "look-ahead-walk");
     return -1;
 }
 
@@ -106,11 +146,11 @@ long Run(const std::string& mode, int argc, char** argv)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: listing_probe scan|walk|look-ahead-scan|look-ahead-walk PATH [INDX]\n");
+        std::fprintf(stderr, "usage: listing_probe scan|walk|look-ahead-scan|look-ahead-walk|look-ahead-video-walk PATH\n");
         return 1;
     }
     long found = -1;
-    const double ms = bench::TimeMs([&] { found = Run(argv[1], argc, argv); });
+    const double ms = bench::TimeMs([&] { found = Run(argv[1], argv); });
     std::printf("%.3f %ld\n", ms, found);
     return found < 0 ? 1 : 0;
 }
