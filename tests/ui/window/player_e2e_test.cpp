@@ -224,12 +224,15 @@ public:
         std::vector<std::string> environment;
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string text = *entry;
-            if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("XDG_CONFIG_HOME=", 0) != 0) {
+            if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("XDG_CONFIG_HOME=", 0) != 0
+                && text.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
                 environment.push_back(text);
             }
         }
         environment.push_back("QT_QPA_PLATFORM=xcb");
         environment.push_back("XDG_CONFIG_HOME=" + configFolder);
+        // The test's private folder (mode 0700) as the runtime folder, which Qt would otherwise complain of.
+        environment.push_back("XDG_RUNTIME_DIR=" + configFolder.substr(0, configFolder.rfind('/')));
         std::vector<char*> envp;
         for (std::string& text : environment) {
             envp.push_back(text.data());
