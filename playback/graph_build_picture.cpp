@@ -103,7 +103,8 @@ HRESULT CPlaybackGraph::RouteThroughDvSplitter(GraphBuild& build)
         return Fail(hr, "Could not connect DV splitter to DV decoder");
     }
     TimeDvSplitterPictures(dvSplitter);
-    // A silent first frame gives the splitter no audio output yet: it comes with the first sound.
+    // The sound guard gives a silent first frame sound of silence, so the audio output is there from the
+    // start; a first frame it could not change leaves it to come with the first sound.
     zv::GstPtr<GstPad> soundPin;
     if (FAILED(GetUnconnectedPin(dvSplitter, GST_PAD_SRC, soundPin))) {
         build.lateSound = true;

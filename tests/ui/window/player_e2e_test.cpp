@@ -293,6 +293,17 @@ private:
     std::optional<int> m_status;
 };
 
+// The player's window once it shows the title (30 s at most, and only while the player runs).
+std::optional<xcb_window_t> WaitForWindow(XServer& server, Player& player, const std::string& title)
+{
+    std::optional<xcb_window_t> window;
+    const auto deadline = Clock::now() + 30s;
+    while (!(window = server.FindWindow(title)) && Clock::now() < deadline && player.Running()) {
+        std::this_thread::sleep_for(100ms);
+    }
+    return window;
+}
+
 TEST(PlayerOnXServer, OpensTheClipPlaysItShowsPictureAndStripAndClosesCleanly)
 {
     char folderTemplate[] = "/tmp/zv-e2e-XXXXXX";
@@ -309,11 +320,7 @@ TEST(PlayerOnXServer, OpensTheClipPlaysItShowsPictureAndStripAndClosesCleanly)
     Player player(clip, folder + "/config");
     ASSERT_TRUE(player.Started());
 
-    std::optional<xcb_window_t> window;
-    const auto windowDeadline = Clock::now() + 30s;
-    while (!(window = server.FindWindow("clip.avi - Zenk Vuvaz")) && Clock::now() < windowDeadline && player.Running()) {
-        std::this_thread::sleep_for(100ms);
-    }
+    const std::optional<xcb_window_t> window = WaitForWindow(server, player, "clip.avi - Zenk Vuvaz");
     ASSERT_TRUE(window) << "the player's window never appeared";
 
     // Playing: the picture's frame code advances between two looks at the screen.
@@ -370,12 +377,7 @@ TEST(PlayerOnXServer, EndsWithinASecondOfItsWindowClosing)
 
         Player player(clip, folder + "/config");
         ASSERT_TRUE(player.Started());
-        std::optional<xcb_window_t> window;
-        const auto windowDeadline = Clock::now() + 30s;
-        while (!(window = server.FindWindow(name + " - Zenk Vuvaz")) && Clock::now() < windowDeadline &&
-               player.Running()) {
-            std::this_thread::sleep_for(100ms);
-        }
+        const std::optional<xcb_window_t> window = WaitForWindow(server, player, name + " - Zenk Vuvaz");
         ASSERT_TRUE(window) << "the player's window never appeared";
         std::this_thread::sleep_for(2s);
 
@@ -420,11 +422,7 @@ TEST(PlayerOnXServer, PlaysARawBlankTapeToItsEndWithAQuietStderr)
     ASSERT_TRUE(server.Ok()) << "no X server at DISPLAY";
     Player player(clip, folder + "/config", errPath);
     ASSERT_TRUE(player.Started());
-    std::optional<xcb_window_t> window;
-    const auto windowDeadline = Clock::now() + 30s;
-    while (!(window = server.FindWindow("blank.dv - Zenk Vuvaz")) && Clock::now() < windowDeadline && player.Running()) {
-        std::this_thread::sleep_for(100ms);
-    }
+    const std::optional<xcb_window_t> window = WaitForWindow(server, player, "blank.dv - Zenk Vuvaz");
     ASSERT_TRUE(window) << "the player's window never appeared";
     std::this_thread::sleep_for(3s);   // one second of frames, played to the end
     server.RequestClose(*window);
