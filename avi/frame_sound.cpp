@@ -102,7 +102,9 @@ std::uint8_t NormalSpeed(const std::uint8_t* frame, bool is625)
 
 bool DvFrameSoundPlays(const std::uint8_t* frame, std::size_t size, bool is625)
 {
-    if (!DvFrameCarriesSound(frame, size) || !DvFrameSoundIsDecodable(frame, size, is625))
+    // A frame of the other system's size is decoded as that system, whatever its packs say.
+    if (!DvFrameCarriesSound(frame, size) || !DvFrameSoundIsDecodable(frame, size, is625)
+        || (size >= 12 * kSequenceBytes) != is625)
         return false;
     return (frame[AudioPackId(4) + 3] & 0x7F) == NormalSpeed(frame, is625);
 }

@@ -29,7 +29,8 @@ struct DvSoundPacks {
 };
 
 // Whether that decoder takes the frame's sound as recorded and without a word on stderr: both packs there
-// and decodable (above), at the speed the decoder plays (forward, normal speed). It prints a line for
+// and decodable (above), the frame of the system's size, at the speed the decoder plays (forward, normal
+// speed). It prints a line for
 // every other frame it is given, the silent ones first of all.
 bool DvFrameSoundPlays(const std::uint8_t* frame, std::size_t size, bool is625);
 
@@ -43,7 +44,9 @@ bool DvSoundPacksFit(const DvSoundPacks& packs, bool is625);
 // is not known yet.
 DvSoundPacks DefaultSilencePacks(bool is625);
 
-// Gives the frame sound the decoder takes quietly, all of it silence: every audio block's samples zero,
+// Gives the frame sound the decoder takes quietly, all of it silence (packs of the system its size is the
+// frame of: the decoder works through as many sequences as that system has, and sound packs of the other
+// system would send it outside its tables): every audio block's samples zero,
 // the source and control packs in every sequence (blocks 3-4 of even sequences, 0-1 of odd ones, where
 // camcorders put them), the other AAUX packs and the picture untouched. The control pack never marks a
 // recording start, so a stretch of silence does not make the sound start over.

@@ -143,7 +143,9 @@ GstPadProbeReturn CSoundGuard::OnInput(GstPad* /*pad*/, GstPadProbeInfo* info, g
             SaveDvFrameSound(map.data, map.size, state.saved);
             state.rewritten = buffer;
         }
-        FillDvFrameWithSilence(map.data, map.size, state.silence);
+        const bool palFrame = map.size >= 144000;
+        FillDvFrameWithSilence(map.data, map.size,
+                               DvSoundPacksFit(state.silence, palFrame) ? state.silence : DefaultSilencePacks(palFrame));
         gst_buffer_unmap(buffer, &map);
     }
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
