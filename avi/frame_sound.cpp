@@ -3,6 +3,7 @@
 #include "avi/dv_avi_reader.h"
 #include "avi/file_io.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -23,10 +24,13 @@ constexpr std::size_t AudioPackId(std::size_t block)
 constexpr std::size_t kLeadingFrames = 64;
 constexpr std::size_t kSpreadFrames = 64;
 
-bool FrameAtCarriesSound(int fd, std::int64_t offset)
+bool FrameAtCarriesSound(int fd, std::int64_t offset, DvSoundPacks& packs)
 {
     std::array<std::uint8_t, kSoundProbeBytes> start{};
-    return ReadExactAt(fd, start.data(), start.size(), offset) && DvFrameCarriesSound(start.data(), start.size());
+    if (!ReadExactAt(fd, start.data(), start.size(), offset) || !DvFrameCarriesSound(start.data(), start.size()))
+        return false;
+    packs = DvFramePacks(start.data());
+    return true;
 }
 
 }  // namespace
@@ -80,12 +84,102 @@ bool DvFrameSoundIsDecodable(const std::uint8_t* frame, std::size_t size, bool i
     return true;
 }
 
-void SilenceDvFrame(std::uint8_t* frame, std::size_t size)
+namespace {
+
+constexpr std::size_t kAudioBlockBytes = 77;   // after the block's ID: the pack, then the samples
+constexpr std::size_t kSamplesOffset = 8;
+
+// The speed a source control pack (PC3 bits 0-6) states for forward playback at normal speed: the DV
+// decoder plays no other. Its value depends on the standard the header block's APT field names.
+std::uint8_t NormalSpeed(const std::uint8_t* frame, bool is625)
 {
-    for (std::size_t sequence = 0; sequence * kSequenceBytes < size; ++sequence)
-        for (std::size_t block = 0; block < kAudioBlocksPerSequence; ++block)
-            if (const std::size_t at = sequence * kSequenceBytes + AudioPackId(block); at < size)
-                frame[at] = 0xFF;
+    if ((frame[4] & 0x07) == 0)
+        return 0x20;
+    return is625 ? 0x64 : 0x78;
+}
+
+}  // namespace
+
+bool DvFrameSoundPlays(const std::uint8_t* frame, std::size_t size, bool is625)
+{
+    // A frame of the other system's size is decoded as that system, whatever its packs say.
+    if (!DvFrameCarriesSound(frame, size) || !DvFrameSoundIsDecodable(frame, size, is625)
+        || (size >= 12 * kSequenceBytes) != is625)
+        return false;
+    return (frame[AudioPackId(4) + 3] & 0x7F) == NormalSpeed(frame, is625);
+}
+
+DvSoundPacks DvFramePacks(const std::uint8_t* frame)
+{
+    DvSoundPacks packs;
+    std::copy_n(frame + AudioPackId(3), packs.source.size(), packs.source.begin());
+    std::copy_n(frame + AudioPackId(4), packs.control.size(), packs.control.begin());
+    return packs;
+}
+
+bool DvSoundPacksFit(const DvSoundPacks& packs, bool is625)
+{
+    return packs.source[0] == kSourcePackId && packs.control[0] == 0x51 && SourcePackFits(packs.source.data(), is625);
+}
+
+DvSoundPacks DefaultSilencePacks(bool is625)
+{
+    // 1920 samples a frame at 25 frames/s, 1602 at 30000/1001 (their excess over the fewest in PC1);
+    // PC4: emphasis off, 48 kHz, 16 bits. The control pack: no copy protection, original recording.
+    const std::uint8_t extra = is625 ? 1920 - k625Samples[0].fewest : 1602 - k525Samples[0].fewest;
+    return {{kSourcePackId, static_cast<std::uint8_t>(0xC0 | extra), 0x00, is625 ? std::uint8_t{0xE0} : std::uint8_t{0xC0}, 0x80},
+            {0x51, 0x1C, 0xCF, 0xA0, 0xFF}};
+}
+
+void FillDvFrameWithSilence(std::uint8_t* frame, std::size_t size, const DvSoundPacks& packs)
+{
+    if (frame == nullptr || size < kSoundProbeBytes)
+        return;
+    DvSoundPacks written = packs;
+    written.control[2] |= 0x80;   // REC ST: not the start of a recording
+    const bool is625 = (packs.source[3] & 0x20) != 0;
+    written.control[3] = static_cast<std::uint8_t>((written.control[3] & 0x80) | NormalSpeed(frame, is625));
+    for (std::size_t sequence = 0; (sequence + 1) * kSequenceBytes <= size; ++sequence) {
+        const std::size_t first = sequence % 2 == 0 ? 3 : 0;
+        for (std::size_t block = 0; block < kAudioBlocksPerSequence; ++block) {
+            std::uint8_t* at = frame + sequence * kSequenceBytes + AudioPackId(block);
+            std::fill(at + kSamplesOffset - kPackIdOffset, at + kAudioBlockBytes, std::uint8_t{0});
+            if (block == first)
+                std::copy(written.source.begin(), written.source.end(), at);
+            else if (block == first + 1)
+                std::copy(written.control.begin(), written.control.end(), at);
+        }
+    }
+}
+
+namespace {
+
+// Calls copy(frame offset, saved offset) for every audio block of the frame that `saved` has room for.
+template <typename Copy>
+void ForEachAudioBlock(std::size_t size, Copy copy)
+{
+    std::size_t kept = 0;
+    for (std::size_t sequence = 0; (sequence + 1) * kSequenceBytes <= size; ++sequence)
+        for (std::size_t block = 0; block < kAudioBlocksPerSequence && kept + kAudioBlockBytes <= kDvAudioBlockBytes; ++block) {
+            copy(sequence * kSequenceBytes + AudioPackId(block), kept);
+            kept += kAudioBlockBytes;
+        }
+}
+
+}  // namespace
+
+void SaveDvFrameSound(const std::uint8_t* frame, std::size_t size, DvFrameSound& saved)
+{
+    ForEachAudioBlock(size, [&](std::size_t at, std::size_t kept) {
+        std::copy_n(frame + at, kAudioBlockBytes, saved.begin() + static_cast<std::ptrdiff_t>(kept));
+    });
+}
+
+void RestoreDvFrameSound(std::uint8_t* frame, std::size_t size, const DvFrameSound& saved)
+{
+    ForEachAudioBlock(size, [&](std::size_t at, std::size_t kept) {
+        std::copy_n(saved.begin() + static_cast<std::ptrdiff_t>(kept), kAudioBlockBytes, frame + at);
+    });
 }
 
 bool DvFrameCarriesSound(const std::uint8_t* frame, std::size_t size)
@@ -97,6 +191,12 @@ bool DvFrameCarriesSound(const std::uint8_t* frame, std::size_t size)
 
 bool FileFramesCarrySound(const char* path)
 {
+    DvSoundPacks packs;
+    return FindFileSoundPacks(path, packs);
+}
+
+bool FindFileSoundPacks(const char* path, DvSoundPacks& packs)
+{
     CDvAviReader reader;
     if (path == nullptr || !OpenAndIndex(reader, path)) {
         return false;
@@ -104,12 +204,12 @@ bool FileFramesCarrySound(const char* path)
     const std::vector<std::int64_t>& offsets = reader.FrameOffsets();
     const std::size_t count = offsets.size();
     for (std::size_t frame = 0; frame < count && frame < kLeadingFrames; ++frame) {
-        if (FrameAtCarriesSound(reader.Fd(), offsets[frame])) {
+        if (FrameAtCarriesSound(reader.Fd(), offsets[frame], packs)) {
             return true;
         }
     }
     for (std::size_t step = 1; count > kLeadingFrames && step <= kSpreadFrames; ++step) {
-        if (FrameAtCarriesSound(reader.Fd(), offsets[(count - 1) * step / kSpreadFrames])) {
+        if (FrameAtCarriesSound(reader.Fd(), offsets[(count - 1) * step / kSpreadFrames], packs)) {
             return true;
         }
     }

@@ -4,6 +4,7 @@
 // Lives only while the build runs; the pipeline keeps the elements alive afterwards.
 
 #include "avi/file_io.h"
+#include "avi/frame_sound.h"
 #include "avi/stream_info.h"
 #include "dvfilter/gst_handles.h"
 
@@ -33,6 +34,8 @@ struct GraphBuild {
     zv::GstPtr<GstElement> decoder;     // null when the stream is not one to decode
     zv::GstPtr<GstElement> dvSplitter;  // null unless the sound comes out of the DV frames
     bool lateSound = false;             // the first frame is silent but later ones carry sound
+    bool framesCarrySound = false;      // judged from the first frame, else a sample of the file's frames
+    DvSoundPacks soundPacks;            // the format of the first sound found there
     zv::GstPtr<GstElement> metaFilter;
 };
 

@@ -42,16 +42,21 @@ HRESULT CPlaybackGraph::RouteFramesToDecoder(GraphBuild& build)
     }
     zv::GstPtr<GstPad> soundPin;
     if (SUCCEEDED(GetUnconnectedPin(build.splitter.get(), GST_PAD_SRC, soundPin))) {
+        if (build.rawDv && !build.framesCarrySound) {
+            // A raw stream without sound: its splitter's sound output gives only the guard's silence, and
+            // a file without sound gets no sound output.
+            return ConnectFramesToDecoder(build.tee.get(), build.decoder.get(), build.systemStream);
+        }
         return RenderSeparateSound(build, soundPin.get());
     }
-    bool framesCarrySound = true;
-    const HRESULT hr = HoldFirstFrame(build.tee.get(), build.path, framesCarrySound);
+    const HRESULT hr = HoldFirstFrame(build);
     if (FAILED(hr)) {
         return hr;
     }
+    const bool framesCarrySound = build.framesCarrySound;
     if (!framesCarrySound || build.rawDv) {
-        // Nothing for a second DV splitter to do: without sound its audio decoder would only complain
-        // about every frame, and a raw stream's own DV splitter gives the sound once it starts.
+        // Nothing for a second DV splitter to do without sound; a raw stream's own DV splitter gives the
+        // sound once it starts.
         build.lateSound = framesCarrySound;
         return ConnectFramesToDecoder(build.tee.get(), build.decoder.get(), build.systemStream);
     }
@@ -78,8 +83,7 @@ HRESULT CPlaybackGraph::RouteThroughDvSplitter(GraphBuild& build)
         return hr;
     }
     GstElement* dvSplitter = build.dvSplitter.get();
-    const zv::GstPtr<GstPad> guarded = zv::AdoptObject(gst_element_get_static_pad(dvSplitter, "sink"));
-    m_dvSplitterSound.Attach(guarded.get(), build.info.is625);
+    m_dvSplitterSound.Attach(dvSplitter, build.info.is625, build.soundPacks, false);
     zv::GstPtr<GstElement> splitterInput = zv::RefObject(dvSplitter);
     if (!build.systemStream) {
         // Plain DV video frames are whole DV frames too; only the caps say otherwise.
@@ -99,7 +103,8 @@ HRESULT CPlaybackGraph::RouteThroughDvSplitter(GraphBuild& build)
         return Fail(hr, "Could not connect DV splitter to DV decoder");
     }
     TimeDvSplitterPictures(dvSplitter);
-    // A silent first frame gives the splitter no audio output yet: it comes with the first sound.
+    // The sound guard gives a silent first frame sound of silence, so the audio output is there from the
+    // start; a first frame it could not change leaves it to come with the first sound.
     zv::GstPtr<GstPad> soundPin;
     if (FAILED(GetUnconnectedPin(dvSplitter, GST_PAD_SRC, soundPin))) {
         build.lateSound = true;
@@ -147,9 +152,9 @@ void CPlaybackGraph::TimeDvSplitterPictures(GstElement* dvSplitter)
 
 // The first frame, held at the tee's input while the graph is built, says whether the frames carry
 // sound (else a sample of the file's frames does): the DV splitter is there only for the sound inside them.
-HRESULT CPlaybackGraph::HoldFirstFrame(GstElement* tee, const char* path, bool& carriesSound)
+HRESULT CPlaybackGraph::HoldFirstFrame(GraphBuild& build)
 {
-    zv::GstPtr<GstPad> teeInput = zv::AdoptObject(gst_element_get_static_pad(tee, "sink"));
+    zv::GstPtr<GstPad> teeInput = zv::AdoptObject(gst_element_get_static_pad(build.tee.get(), "sink"));
     if (!teeInput) {
         return Fail(E_FAIL, "Could not connect Tee to DV splitter");
     }
@@ -162,7 +167,14 @@ HRESULT CPlaybackGraph::HoldFirstFrame(GstElement* tee, const char* path, bool& 
         return Fail(E_FAIL, "Could not connect DV splitter to DV decoder");
     }
     // A silent first frame may only be blank tape before the recording: the file's own frames decide then.
-    carriesSound = m_discoveryValve.TestHeld(&DvFrameCarriesSound) || FileFramesCarrySound(path);
+    const auto firstFrameSound = [&build](const std::uint8_t* frame, std::size_t size) {
+        if (!DvFrameCarriesSound(frame, size)) {
+            return false;
+        }
+        build.soundPacks = DvFramePacks(frame);
+        return true;
+    };
+    build.framesCarrySound = m_discoveryValve.TestHeld(firstFrameSound) || FindFileSoundPacks(build.path, build.soundPacks);
     return S_OK;
 }
 

@@ -146,7 +146,7 @@ private:
     std::vector<zv::GstPtr<GstElement>> OverlayChain();
     std::vector<zv::GstPtr<GstElement>> BuiltInChain();
     HRESULT AddCapsSetter(const char* caps, GstElement* destination, zv::GstPtr<GstElement>& adapter);
-    HRESULT HoldFirstFrame(GstElement* tee, const char* path, bool& carriesSound);
+    HRESULT HoldFirstFrame(GraphBuild& build);
     HRESULT ConnectFramesToDecoder(GstElement* tee, GstElement* decoder, bool systemStream);
     HRESULT GetPositions(std::int64_t* current, std::int64_t* stop);
     HRESULT SetPositions(std::int64_t position);

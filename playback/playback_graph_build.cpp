@@ -212,8 +212,9 @@ HRESULT CPlaybackGraph::AddSplitter(GraphBuild& build)
     }
     m_splitterGate.Attach(build.splitter.get(), rawDv ? CPadGate::HoldAt::VideoPad : CPadGate::HoldAt::NoMorePads);
     if (rawDv) {
-        const zv::GstPtr<GstPad> input = zv::AdoptObject(gst_element_get_static_pad(build.splitter.get(), "sink"));
-        m_splitterSound.Attach(input.get(), build.info.is625);
+        // The splitter's pictures are the strip's frames too: they leave it with the sound they recorded.
+        build.framesCarrySound = FindFileSoundPacks(build.path, build.soundPacks);
+        m_splitterSound.Attach(build.splitter.get(), build.info.is625, build.soundPacks, true);
     }
     hr = ConnectFilters(m_pGraph.get(), build.reader.get(), build.splitter.get());
     if (SUCCEEDED(hr)) {

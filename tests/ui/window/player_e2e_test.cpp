@@ -21,12 +21,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -216,17 +218,21 @@ void SaveShot(const Shot& shot, const std::string& path)
 // The player as a child process with a private settings folder, on the X server.
 class Player {
 public:
-    Player(const std::string& clip, const std::string& configFolder)
+    // errPath: where its standard error goes (empty: the test's own).
+    Player(const std::string& clip, const std::string& configFolder, const std::string& errPath = "")
     {
         std::vector<std::string> environment;
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string text = *entry;
-            if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("XDG_CONFIG_HOME=", 0) != 0) {
+            if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("XDG_CONFIG_HOME=", 0) != 0
+                && text.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
                 environment.push_back(text);
             }
         }
         environment.push_back("QT_QPA_PLATFORM=xcb");
         environment.push_back("XDG_CONFIG_HOME=" + configFolder);
+        // The test's private folder (mode 0700) as the runtime folder, which Qt would otherwise complain of.
+        environment.push_back("XDG_RUNTIME_DIR=" + configFolder.substr(0, configFolder.rfind('/')));
         std::vector<char*> envp;
         for (std::string& text : environment) {
             envp.push_back(text.data());
@@ -235,9 +241,15 @@ public:
         std::string program = std::string(ZV_BUILD_DIR) + "/zenk-vuvaz";
         std::string argument = clip;
         char* argv[] = {program.data(), argument.data(), nullptr};
-        if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!errPath.empty()) {
+            posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        }
+        if (posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) {
             m_pid = -1;
         }
+        posix_spawn_file_actions_destroy(&actions);
     }
     ~Player()
     {
@@ -281,6 +293,17 @@ private:
     std::optional<int> m_status;
 };
 
+// The player's window once it shows the title (30 s at most, and only while the player runs).
+std::optional<xcb_window_t> WaitForWindow(XServer& server, Player& player, const std::string& title)
+{
+    std::optional<xcb_window_t> window;
+    const auto deadline = Clock::now() + 30s;
+    while (!(window = server.FindWindow(title)) && Clock::now() < deadline && player.Running()) {
+        std::this_thread::sleep_for(100ms);
+    }
+    return window;
+}
+
 TEST(PlayerOnXServer, OpensTheClipPlaysItShowsPictureAndStripAndClosesCleanly)
 {
     char folderTemplate[] = "/tmp/zv-e2e-XXXXXX";
@@ -297,11 +320,7 @@ TEST(PlayerOnXServer, OpensTheClipPlaysItShowsPictureAndStripAndClosesCleanly)
     Player player(clip, folder + "/config");
     ASSERT_TRUE(player.Started());
 
-    std::optional<xcb_window_t> window;
-    const auto windowDeadline = Clock::now() + 30s;
-    while (!(window = server.FindWindow("clip.avi - Zenk Vuvaz")) && Clock::now() < windowDeadline && player.Running()) {
-        std::this_thread::sleep_for(100ms);
-    }
+    const std::optional<xcb_window_t> window = WaitForWindow(server, player, "clip.avi - Zenk Vuvaz");
     ASSERT_TRUE(window) << "the player's window never appeared";
 
     // Playing: the picture's frame code advances between two looks at the screen.
@@ -358,12 +377,7 @@ TEST(PlayerOnXServer, EndsWithinASecondOfItsWindowClosing)
 
         Player player(clip, folder + "/config");
         ASSERT_TRUE(player.Started());
-        std::optional<xcb_window_t> window;
-        const auto windowDeadline = Clock::now() + 30s;
-        while (!(window = server.FindWindow(name + " - Zenk Vuvaz")) && Clock::now() < windowDeadline &&
-               player.Running()) {
-            std::this_thread::sleep_for(100ms);
-        }
+        const std::optional<xcb_window_t> window = WaitForWindow(server, player, name + " - Zenk Vuvaz");
         ASSERT_TRUE(window) << "the player's window never appeared";
         std::this_thread::sleep_for(2s);
 
@@ -386,6 +400,39 @@ TEST(PlayerOnXServer, EndsWithinASecondOfItsWindowClosing)
         EXPECT_LT(ended - gone, kExitBound) << "the process lingered after its window had gone";
         std::remove(clip.c_str());
     }
+}
+
+// A raw stream of blank tape (no pack, no sound in any frame) played to its end in the window: the DV
+// library, given every frame by the stream's DV splitter, prints nothing on the player's stderr.
+TEST(PlayerOnXServer, PlaysARawBlankTapeToItsEndWithAQuietStderr)
+{
+    char folderTemplate[] = "/tmp/zv-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+    const std::string folder = folderTemplate;
+    const std::string clip = folder + "/blank.dv";
+    const std::string errPath = folder + "/stderr.txt";
+    fixture::ClipOptions options;
+    options.wrapper = fixture::ClipWrapper::RawDv;
+    options.blank = true;
+    options.scenes.push_back({{2024, 7, 8, 10, 15, 0}, 25});
+    std::string error;
+    ASSERT_TRUE(fixture::WriteCamcorderClip(clip, options, &error)) << error;
+
+    XServer server;
+    ASSERT_TRUE(server.Ok()) << "no X server at DISPLAY";
+    Player player(clip, folder + "/config", errPath);
+    ASSERT_TRUE(player.Started());
+    const std::optional<xcb_window_t> window = WaitForWindow(server, player, "blank.dv - Zenk Vuvaz");
+    ASSERT_TRUE(window) << "the player's window never appeared";
+    std::this_thread::sleep_for(3s);   // one second of frames, played to the end
+    server.RequestClose(*window);
+    const std::optional<int> status = player.WaitForExit(20s);
+    ASSERT_TRUE(status) << "the player did not end after the close request";
+    EXPECT_EQ(*status, 0);
+    std::ifstream in(errPath);
+    const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(said, "");
+    std::remove(clip.c_str());
 }
 
 }  // namespace
