@@ -425,9 +425,13 @@ void CPlaybackGraph::WatchRelinking(GraphBuild& build)
 void CPlaybackGraph::HoldOrRestartFrames(const GraphBuild& build)
 {
     if (m_holdUntilFirstSeek) {
-        // A seek that came before the DV splitter has taken up its pads would not reach the picture.
+        // A seek that came before the DV splitter has taken up its pads would not reach the picture. When
+        // the stream ended with the splitter's discovery frame, that frame still comes to the decoder's
+        // gate, but the strip's branch will get no frame to hold: the first seek starts it there.
         m_decoderGate.WaitFirstFrame(graph_build::kPadWait);
-        m_stripGate.WaitFirstFrame(graph_build::kPadWait);
+        if (!m_discoveryValve.EndOfStream()) {
+            m_stripGate.WaitFirstFrame(graph_build::kPadWait);
+        }
     } else if (build.dvSplitter) {
         // The DV splitter's first frame went through before the strip's branch existed: start again at
         // frame 0 so both branches begin together (a held graph begins at its first seek instead). When
