@@ -128,17 +128,11 @@ void CRowRuns::WriteRuns(QPainter& painter, const QRect& target, const CVideoFra
     QPaintEngine* engine = painter.paintEngine();
     auto* device = static_cast<QImage*>(engine->paintDevice());
     const QPoint shift(static_cast<int>(painter.deviceTransform().dx()), static_cast<int>(painter.deviceTransform().dy()));
-    // The region this paint may change, in the device's pixels: other widgets' pixels lie outside it.
-    QRegion allowed = engine->systemClip();
-    if (allowed.isEmpty()) {
-        allowed = QRegion(device->rect());
-    }
-    allowed &= QRegion(device->rect());
     // The painter already draws into these very pixels: reading the address without detaching keeps both
     // on the same buffer.
     uchar* bits = const_cast<uchar*>(device->constBits());
     const qsizetype stride = device->bytesPerLine();
-    for (const QRect& area : allowed) {
+    const auto writeInside = [&](const QRect& area) {
         for (const Run& run : m_runs) {
             const QRect part = QRect(target.x(), run.targetY, target.width(), run.rows).translated(shift) & area;
             const int sourceX = source.x() + part.left() - shift.x() - target.x();
@@ -147,5 +141,15 @@ void CRowRuns::WriteRuns(QPainter& painter, const QRect& target, const CVideoFra
                 frame.Row(run.sourceY + y - shift.y() - run.targetY, sourceX, part.width(), row);
             }
         }
+    };
+    // Only the region this paint may change, in the device's pixels: other widgets' pixels lie outside it.
+    // (Its rectangles are walked as they are: no region arithmetic, which would allocate on every frame.)
+    const QRegion allowed = engine->systemClip();
+    if (allowed.isEmpty()) {
+        writeInside(device->rect());
+        return;
+    }
+    for (const QRect& area : allowed) {
+        writeInside(area & device->rect());
     }
 }
