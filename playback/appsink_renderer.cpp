@@ -1,6 +1,7 @@
 #include "playback/appsink_renderer.h"
 
 #include "playback/video_aspect.h"
+#include "playback/video_frame.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
@@ -12,43 +13,6 @@
 #include <QWidget>
 
 namespace {
-
-// Maps a BGRx sample for reading; the QImage wraps the mapped memory and lives only as long as this.
-class MappedFrame {
-public:
-    explicit MappedFrame(GstSample* sample)
-    {
-        GstCaps* caps = gst_sample_get_caps(sample);
-        GstBuffer* buffer = gst_sample_get_buffer(sample);
-        if (caps == nullptr || buffer == nullptr || !gst_video_info_from_caps(&m_info, caps)
-            || GST_VIDEO_INFO_FORMAT(&m_info) != GST_VIDEO_FORMAT_BGRx) {
-            return;
-        }
-        m_mapped = gst_video_frame_map(&m_frame, &m_info, buffer, GST_MAP_READ);
-        if (m_mapped) {
-            m_image = QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&m_frame, 0)),
-                             GST_VIDEO_FRAME_WIDTH(&m_frame), GST_VIDEO_FRAME_HEIGHT(&m_frame),
-                             GST_VIDEO_FRAME_PLANE_STRIDE(&m_frame, 0), QImage::Format_RGB32);
-        }
-    }
-    ~MappedFrame()
-    {
-        m_image = QImage();
-        if (m_mapped) {
-            gst_video_frame_unmap(&m_frame);
-        }
-    }
-    MappedFrame(const MappedFrame&) = delete;
-    MappedFrame& operator=(const MappedFrame&) = delete;
-
-    const QImage& Image() const { return m_image; }
-
-private:
-    GstVideoInfo m_info{};
-    GstVideoFrame m_frame{};
-    bool m_mapped = false;
-    QImage m_image;
-};
 
 // Black where destination shows no picture: the picture itself covers the rest, so it is not filled first.
 void FillBars(QPainter& painter, const QRect& destination, const QRect& picture)
@@ -231,12 +195,13 @@ HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
         destination = m_destination;
         aspectMode = m_aspectMode;
     }
-    MappedFrame frame(sample.get());
-    if (frame.Image().isNull()) {
+    const GstVideoInfo* info = PaintInfo(sample.get());
+    const CVideoFrame frame(sample.get(), info);
+    if (info == nullptr || !frame.IsValid()) {
         return E_FAIL;
     }
     if (source.isEmpty()) {
-        source = frame.Image().rect();
+        source = QRect(QPoint(0, 0), frame.Size());
     }
     if (destination.isEmpty()) {
         destination = source;
@@ -244,14 +209,27 @@ HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
     QRect target = destination;
     if (aspectMode == VMR_ARMODE_LETTER_BOX) {
         // Letter-boxed at the shape the picture is meant to be seen at, not at its pixel count.
-        QSize pixels;
-        PixelAspect par;
-        VideoShapeOfCaps(gst_sample_get_caps(sample.get()), pixels, par);
-        target = LetterBox(QRect(QPoint(0, 0), DisplayShape(source.size(), par)), destination);
+        target = LetterBox(QRect(QPoint(0, 0), DisplayShape(source.size(), PixelAspectOf(*info))), destination);
     }
     FillBars(*painter, destination, target);
-    m_rows.Draw(*painter, target, frame.Image(), source);
+    m_rows.Draw(*painter, target, frame, source);
     return S_OK;
+}
+
+const GstVideoInfo* CAppSinkRenderer::PaintInfo(GstSample* sample)
+{
+    GstCaps* caps = gst_sample_get_caps(sample);
+    if (caps == nullptr) {
+        return nullptr;
+    }
+    if (caps != m_paintCaps.get()) {
+        m_paintCaps.reset();
+        if (!gst_video_info_from_caps(&m_paintInfo, caps)) {
+            return nullptr;
+        }
+        m_paintCaps.reset(gst_caps_ref(caps));
+    }
+    return &m_paintInfo;
 }
 
 HRESULT CAppSinkRenderer::SetAspectRatioMode(std::int32_t mode)
@@ -278,10 +256,7 @@ bool CAppSinkRenderer::CurrentImage(QImage& image) const
     if (!sample) {
         return false;
     }
-    MappedFrame frame(sample.get());
-    if (frame.Image().isNull()) {
-        return false;
-    }
-    image = frame.Image().copy();
-    return true;
+    const CVideoFrame frame(sample.get());
+    image = frame.Copy();
+    return !image.isNull();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The built-in renderer (kind 2): an appsink receiving BGRx frames in time, whose latest frame the owning
+// The built-in renderer (kind 2): an appsink receiving frames in time (the decoder's YUV, the strip's BGRx), whose latest frame the owning
 // window paints itself with QPainter, letter-boxed in the destination rectangle. Works everywhere,
 // headless included (without a window it simply keeps the latest frame).
 
@@ -8,6 +8,7 @@
 #include "playback/windowless_control.h"
 
 #include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
 
 #include <QPointer>
 #include <QRect>
@@ -44,6 +45,9 @@ private:
     QPointer<QWidget> Window() const;
     // From a streaming thread: asks the window, if it still exists, to paint again, on the GUI thread.
     void RequestRepaint() const;
+    // The video facts of the sample's caps, parsed once per caps rather than once per paint; null for
+    // caps without them. The window's thread alone calls this.
+    const GstVideoInfo* PaintInfo(GstSample* sample);
 
     zv::GstPtr<GstElement> m_sink;
     // Guards what follows: the sample is written by streaming threads, the rest read by them.
@@ -53,7 +57,10 @@ private:
     QRect m_source;
     QRect m_destination;
     std::int32_t m_aspectMode = VMR_ARMODE_NONE;
-    CRowRuns m_rows;                     // the window's thread alone paints, and alone uses this
+    // The window's thread alone paints, and alone uses these.
+    CRowRuns m_rows;
+    zv::CapsPtr m_paintCaps;
+    GstVideoInfo m_paintInfo{};
 };
 
 // Letter-boxing: the largest rectangle of the source's shape centred in destination.

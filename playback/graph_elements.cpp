@@ -420,10 +420,11 @@ std::vector<zv::GstPtr<GstElement>> CPlaybackGraph::BuiltInChain()
     if (!convert || !sink) {
         return {};
     }
-    // The picture is shown at or near its own size: plain chroma replication is enough and halves the
-    // conversion's cost.
+    // The renderer takes the DV decoder's own YUV and the strip's BGRx as they come, and converts the
+    // picture itself only where it is drawn: the converter stays as a pass-through for anything else
+    // (where plain chroma replication is enough for a picture shown at or near its own size).
     g_object_set(convert.get(), "chroma-mode", 3 /* none */, "dither", 0 /* none */, nullptr);
-    zv::CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr));
+    zv::CapsPtr caps(gst_caps_from_string("video/x-raw, format=(string){ I420, Y41B, BGRx }"));
     g_object_set(sink.get(), "caps", caps.get(), "max-buffers", 1u, nullptr);
     std::vector<zv::GstPtr<GstElement>> chain;
     chain.push_back(std::move(convert));

@@ -1,7 +1,10 @@
 #include "playback/row_runs.h"
 
+#include "playback/video_frame.h"
+
 #include <QPaintEngine>
 #include <QPainter>
+#include <QRegion>
 
 #include <cmath>
 #include <cstdint>
@@ -107,18 +110,46 @@ const std::vector<CRowRuns::Run>& CRowRuns::RunsFor(const QRect& target, const Q
     return m_runs;
 }
 
-void CRowRuns::Draw(QPainter& painter, const QRect& target, const QImage& image, const QRect& source)
+void CRowRuns::Draw(QPainter& painter, const QRect& target, const CVideoFrame& frame, const QRect& source)
 {
-    const QImage::Format format = CopyingFormat(painter);
-    const std::vector<Run>& runs = format != QImage::Format_Invalid && image.format() == QImage::Format_RGB32
-                                       ? RunsFor(target, source, format)
-                                       : m_none;
+    // A clip set on the painter itself is left to the painter; the paint's own region is honoured below.
+    const QImage::Format format = painter.hasClipping() ? QImage::Format_Invalid : CopyingFormat(painter);
+    const bool inside = QRect(QPoint(0, 0), frame.Size()).contains(source);
+    const std::vector<Run>& runs = format != QImage::Format_Invalid && inside ? RunsFor(target, source, format) : m_none;
     if (runs.empty()) {
-        painter.drawImage(target, image, source);
+        painter.drawImage(target, frame.Image(m_scratch), source);
         return;
     }
-    for (const Run& run : runs) {
-        painter.drawImage(QRect(target.x(), run.targetY, target.width(), run.rows), image,
-                          QRect(source.x(), run.sourceY, source.width(), run.rows));
+    WriteRuns(painter, target, frame, source);
+}
+
+void CRowRuns::WriteRuns(QPainter& painter, const QRect& target, const CVideoFrame& frame, const QRect& source) const
+{
+    QPaintEngine* engine = painter.paintEngine();
+    auto* device = static_cast<QImage*>(engine->paintDevice());
+    const QPoint shift(static_cast<int>(painter.deviceTransform().dx()), static_cast<int>(painter.deviceTransform().dy()));
+    // The painter already draws into these very pixels: reading the address without detaching keeps both
+    // on the same buffer.
+    uchar* bits = const_cast<uchar*>(device->constBits());
+    const qsizetype stride = device->bytesPerLine();
+    const auto writeInside = [&](const QRect& area) {
+        for (const Run& run : m_runs) {
+            const QRect part = QRect(target.x(), run.targetY, target.width(), run.rows).translated(shift) & area;
+            const int sourceX = source.x() + part.left() - shift.x() - target.x();
+            for (int y = part.top(); y <= part.bottom(); ++y) {
+                auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride) + part.left();
+                frame.Row(run.sourceY + y - shift.y() - run.targetY, sourceX, part.width(), row);
+            }
+        }
+    };
+    // Only the region this paint may change, in the device's pixels: other widgets' pixels lie outside it.
+    // (Its rectangles are walked as they are: no region arithmetic, which would allocate on every frame.)
+    const QRegion allowed = engine->systemClip();
+    if (allowed.isEmpty()) {
+        writeInside(device->rect());
+        return;
+    }
+    for (const QRect& area : allowed) {
+        writeInside(area & device->rect());
     }
 }

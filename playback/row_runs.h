@@ -5,18 +5,23 @@
 // pixels name their own position; each frame then goes out as a few runs of whole rows the painter copies
 // unscaled. Same pixels as the painter's own scaling, a fraction of its cost. Any geometry where the painter
 // would do more than pick rows (a width change, smoothing, a rotated or fractional transform) is left to it.
+// The rows are written straight into the image the painter draws into (the window's backing store), each
+// converted from the decoder's YUV in the same pass, inside the region the paint may touch: no frame-sized
+// intermediate image and no second copy.
 
 #include <QImage>
 #include <QRect>
 
 #include <vector>
 
+class CVideoFrame;
 class QPainter;
 
 class CRowRuns {
 public:
-    // Paints source of image into target as painter->drawImage(target, image, source) would.
-    void Draw(QPainter& painter, const QRect& target, const QImage& image, const QRect& source);
+    // Paints source of frame into target as painter->drawImage(target, image, source) would with the frame
+    // as an image.
+    void Draw(QPainter& painter, const QRect& target, const CVideoFrame& frame, const QRect& source);
 
     struct Run {
         int targetY;
@@ -28,10 +33,13 @@ public:
     const std::vector<Run>& RunsFor(const QRect& target, const QRect& source, QImage::Format format);
 
 private:
+    void WriteRuns(QPainter& painter, const QRect& target, const CVideoFrame& frame, const QRect& source) const;
+
     bool m_learnt = false;
     QRect m_target;
     QRect m_source;
     QImage::Format m_format = QImage::Format_Invalid;
     std::vector<Run> m_runs;
     const std::vector<Run> m_none;
+    QImage m_scratch;   // a YUV frame converted whole, for the geometries left to the painter
 };

@@ -12,11 +12,16 @@ bool VideoShapeOfCaps(GstCaps* caps, QSize& pixels, PixelAspect& par)
         return false;
     }
     pixels = QSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
-    par = PixelAspect{};
-    if (GST_VIDEO_INFO_PAR_N(&info) > 0 && GST_VIDEO_INFO_PAR_D(&info) > 0) {
-        par = PixelAspect{GST_VIDEO_INFO_PAR_N(&info), GST_VIDEO_INFO_PAR_D(&info)};
-    }
+    par = PixelAspectOf(info);
     return true;
+}
+
+PixelAspect PixelAspectOf(const GstVideoInfo& info)
+{
+    if (GST_VIDEO_INFO_PAR_N(&info) > 0 && GST_VIDEO_INFO_PAR_D(&info) > 0) {
+        return PixelAspect{GST_VIDEO_INFO_PAR_N(&info), GST_VIDEO_INFO_PAR_D(&info)};
+    }
+    return PixelAspect{};
 }
 
 QSize DisplayShape(const QSize& pixels, const PixelAspect& par)

@@ -6,6 +6,7 @@
 #include "dvfilter/result_codes.h"
 
 #include <gst/gst.h>
+#include <gst/video/video.h>
 
 #include <QSize>
 
@@ -19,6 +20,8 @@ struct PixelAspect {
 // The picture size and pixel aspect ratio of raw video caps (square when they carry none). False for caps
 // without a picture size.
 bool VideoShapeOfCaps(GstCaps* caps, QSize& pixels, PixelAspect& par);
+// The pixel aspect ratio of parsed video facts (square when they carry none).
+PixelAspect PixelAspectOf(const GstVideoInfo& info);
 
 // pixels as they are meant to be seen: the width scaled by the pixel aspect ratio, the height kept
 // (720 x 576 at 16/15 -> 768 x 576, at 64/45 -> 1024 x 576).

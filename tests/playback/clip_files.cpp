@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 #include <stdexcept>
 
 namespace pipeline_test {
@@ -113,6 +114,22 @@ QRect NonBlackArea(const QImage& image)
         }
     }
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+zv::SamplePtr NoiseFrame(QSize size, GstVideoFormat format, GstVideoInterlaceMode interlace)
+{
+    GstVideoInfo info;
+    gst_video_info_set_interlaced_format(&info, format, interlace, static_cast<guint>(size.width()),
+                                         static_cast<guint>(size.height()));
+    const std::unique_ptr<GstBuffer, zv::GstMiniObjectUnref> buffer(
+        gst_buffer_new_allocate(nullptr, GST_VIDEO_INFO_SIZE(&info), nullptr));
+    GstMapInfo map;
+    gst_buffer_map(buffer.get(), &map, GST_MAP_WRITE);
+    std::mt19937 noise(static_cast<unsigned>(size.width() * 31 + format));
+    std::generate_n(map.data, map.size, [&] { return static_cast<std::uint8_t>(noise()); });
+    gst_buffer_unmap(buffer.get(), &map);
+    const zv::CapsPtr caps(gst_video_info_to_caps(&info));
+    return zv::SamplePtr(gst_sample_new(buffer.get(), caps.get(), nullptr, nullptr));
 }
 
 }  // namespace pipeline_test

@@ -2,7 +2,10 @@
 // Fixture clips for the pipeline tests: written once per test binary into a private temporary folder, plus
 // the strip the filter must paint for any of their frames.
 
+#include "dvfilter/gst_handles.h"
 #include "tests/fixtures/camcorder_clip.h"
+
+#include <gst/video/video.h>
 
 #include <QImage>
 
@@ -34,5 +37,7 @@ QImage ExpectedStrip(const ClipCase& clip, std::int64_t frame, bool half, std::i
 int PictureIdentity(const QImage& picture);
 // The smallest rectangle holding every pixel of image that is not black: where a letter-boxed picture landed.
 QRect NonBlackArea(const QImage& image);
+// A frame of noise in the given raw format, as a sample a renderer's sink would hand over.
+zv::SamplePtr NoiseFrame(QSize size, GstVideoFormat format, GstVideoInterlaceMode interlace);
 
 }  // namespace pipeline_test
