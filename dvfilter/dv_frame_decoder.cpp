@@ -84,7 +84,8 @@ GstVideoFormat VideoFormatOf(int format)
     }
 }
 
-// Slice threads only: the DV decoder has no frame threading, so every picture leaves with its own frame.
+// One thread: the codec's slice threads would cost a one-picture export more to start than they save, and
+// the decoder has no frame threading, so every picture leaves with its own frame either way.
 bool OpenCodec(DecoderState& state, int lowres)
 {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
@@ -95,8 +96,7 @@ bool OpenCodec(DecoderState& state, int lowres)
         return false;
     }
     state.context->lowres = lowres;
-    state.context->thread_count = 0;
-    state.context->thread_type = FF_THREAD_SLICE;
+    state.context->thread_count = 1;
     state.format = AV_PIX_FMT_NONE;
     return avcodec_open2(state.context.get(), codec, nullptr) == 0;
 }
