@@ -12,8 +12,10 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -36,6 +38,8 @@ struct DecoderState {
     std::unique_ptr<AVFrame, FrameFree> picture;
     std::unique_ptr<AVPacket, PacketFree> packet;
     std::unique_ptr<GstVideoCodecState, CodecStateUnref> input;
+    // The frame as the codec reads it: followed by the zeroed bytes its bit reader may look at past the end.
+    std::vector<std::uint8_t> padded;
     int lowres = 0;
     int width = 0;
     int height = 0;
@@ -55,6 +59,9 @@ struct GstDvFrameDecoderClass {
 };
 
 enum { kPropLowres = 1 };
+
+// The largest DV frame there is (a 50 Mbit/s PAL frame) with room to spare; anything bigger is no DV frame.
+constexpr std::size_t kMaxFrameBytes = 4 * 288000;
 
 GType gst_dv_frame_decoder_get_type();
 
@@ -228,9 +235,18 @@ GstFlowReturn HandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame)
         gst_video_decoder_drop_frame(decoder, frame);
         return GST_FLOW_ERROR;
     }
-    state.packet->data = in.data;
-    state.packet->size = static_cast<int>(in.size);
-    int result = avcodec_send_packet(state.context.get(), state.packet.get());
+    int result = AVERROR_INVALIDDATA;
+    if (in.size <= kMaxFrameBytes) {
+        // Grows once to the largest frame seen; every later frame reuses it.
+        if (state.padded.size() < in.size + AV_INPUT_BUFFER_PADDING_SIZE) {
+            state.padded.resize(in.size + AV_INPUT_BUFFER_PADDING_SIZE);
+        }
+        std::memcpy(state.padded.data(), in.data, in.size);
+        std::memset(state.padded.data() + in.size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+        state.packet->data = state.padded.data();
+        state.packet->size = static_cast<int>(in.size);
+        result = avcodec_send_packet(state.context.get(), state.packet.get());
+    }
     if (result == 0) {
         result = avcodec_receive_frame(state.context.get(), state.picture.get());
     }
