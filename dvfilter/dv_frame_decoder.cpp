@@ -10,6 +10,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 }
 
 #include <cstring>
@@ -57,6 +58,9 @@ struct GstDvFrameDecoder {
 struct GstDvFrameDecoderClass {
     GstVideoDecoderClass parent_class;
 };
+
+GST_DEBUG_CATEGORY_STATIC(g_category);
+#define GST_CAT_DEFAULT g_category
 
 enum { kPropLowres = 1 };
 
@@ -254,7 +258,9 @@ GstFlowReturn HandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame)
     GstFlowReturn flow = GST_FLOW_OK;
     if (result != 0) {
         GST_VIDEO_DECODER_ERROR(decoder, 1, STREAM, DECODE, (nullptr), ("the codec refused a DV frame (%d)", result), flow);
-        gst_video_decoder_drop_frame(decoder, frame);
+        // Released, not dropped: a stream of nothing but such frames ends in the decoder's "no valid frames"
+        // error, as with the other decoder, rather than quietly without a picture.
+        gst_video_decoder_release_frame(decoder, frame);
         return flow;
     }
     if (!AnnounceShape(decoder, state)) {
@@ -328,8 +334,20 @@ void gst_dv_frame_decoder_init(GstDvFrameDecoder* self)
     gst_video_decoder_set_packetized(GST_VIDEO_DECODER(self), TRUE);
 }
 
+// The codec library's own messages (a damaged frame's "could not find dv frame profile") go to
+// GStreamer's debug log, never to the terminal.
+void CodecLog(void* /*context*/, int level, const char* format, va_list arguments)
+{
+    if (level <= av_log_get_level()) {
+        gst_debug_log_valist(GST_CAT_DEFAULT, level <= AV_LOG_ERROR ? GST_LEVEL_WARNING : GST_LEVEL_DEBUG,
+                             __FILE__, "codec", __LINE__, nullptr, format, arguments);
+    }
+}
+
 gboolean PluginInit(GstPlugin* plugin)
 {
+    GST_DEBUG_CATEGORY_INIT(g_category, "dvframedecoder", 0, "DV frame decoder");
+    av_log_set_callback(CodecLog);
     return gst_element_register(plugin, "dvframedecoder", GST_RANK_NONE, gst_dv_frame_decoder_get_type());
 }
 
