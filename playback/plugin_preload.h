@@ -13,7 +13,7 @@
 enum class GraphUse { Player, Snapshot };
 
 // The elements the graph of that use makes (the player's renderer probe included), in the order they are
-// first made.
+// loaded: as they are first made, but for the snapshot's decoder, first as it takes longest.
 std::span<const char* const> GraphElements(GraphUse use);
 
 // The DV decoder of the snapshot's graph: the program's own plugin file, which brings the codec library
