@@ -17,6 +17,19 @@ QFont MakeOverlayFont(int pixelSize)
     return font;
 }
 
+namespace {
+
+int CellHeightAt(int pixelSize)
+{
+    return QFontMetrics(MakeOverlayFont(pixelSize)).height();
+}
+
+}  // namespace
+
+// Each size tried makes a font engine (most of what a strip's start costs), so the sizes are searched
+// rather than walked from 1. The cell grows with the pixel size, so the answer is the first size whose
+// cell passes the target, or the first size of the run of sizes with the cell just below it (a tie goes
+// to the smaller size): the size a walk from 1 would pick, found in a handful of tries.
 int OverlayPixelSize(std::int32_t fontHeight)
 {
     if (fontHeight == 0 || fontHeight > kMaxOverlayFontHeight || fontHeight < -kMaxOverlayFontHeight)
@@ -24,20 +37,25 @@ int OverlayPixelSize(std::int32_t fontHeight)
     if (fontHeight < 0)
         return -fontHeight;
 
-    // The cell grows with the pixel size, so stop once it has passed the target by more than the best miss.
-    int best = 0;
-    int bestMiss = 0;
-    for (int size = 1; size <= 2 * fontHeight; ++size) {
-        const int cell = QFontMetrics(MakeOverlayFont(size)).height();
-        const int miss = cell > fontHeight ? cell - fontHeight : fontHeight - cell;
-        if (best == 0 || miss < bestMiss) {
-            best = size;
-            bestMiss = miss;
-        }
-        if (cell > fontHeight && cell - fontHeight > bestMiss)
-            break;
+    int low = 1;   // the first size whose cell passes the target lies in [low, high]; high: none does
+    int high = 2 * fontHeight + 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (CellHeightAt(middle) > fontHeight)
+            high = middle;
+        else
+            low = middle + 1;
     }
-    return best;
+    const int above = low;
+    if (above == 1)
+        return 1;
+    int below = above - 1;
+    const int belowCell = CellHeightAt(below);
+    while (below > 1 && CellHeightAt(below - 1) == belowCell)
+        --below;
+    if (above > 2 * fontHeight)
+        return below;
+    return fontHeight - belowCell <= CellHeightAt(above) - fontHeight ? below : above;
 }
 
 void WarmOverlayFonts()

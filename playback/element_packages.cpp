@@ -35,6 +35,7 @@ constexpr std::array kElements{
     ElementPackage{"glimagesink", "gstreamer1.0-gl", kProgram, "the video overlay renderer"},
     ElementPackage{"ximagesink", "gstreamer1.0-x", kProgram, "the video overlay renderer without OpenGL"},
     ElementPackage{"dvmetadatafilter", nullptr, kProgram, "the DV Metadata Filter (our own)"},
+    ElementPackage{"dvframedecoder", nullptr, kProgram, "the DV decoder of a command-line snapshot (our own plugin file)"},
     ElementPackage{"appsrc", kBase, kTests, "frames fed to the metadata filter"},
     ElementPackage{"capsfilter", kCore, kTests, "caps fixed in test pipelines"},
     ElementPackage{"identity", kCore, kTests, "an element the metadata filter is not"},

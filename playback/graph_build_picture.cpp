@@ -14,7 +14,7 @@ HRESULT CPlaybackGraph::AddDecoder(GraphBuild& build)
     if (build.subtype != graph_build::kSubtypeDvsd) {
         return S_OK;   // no decoder, no sound: the picture's renderer stays without input
     }
-    HRESULT hr = MakeAndAdd("avdec_dvvideo", "DV Decoder", build.decoder, "Could not create DV decoder",
+    HRESULT hr = MakeAndAdd(m_decoderFactory.c_str(), "DV Decoder", build.decoder, "Could not create DV decoder",
                             "Could not add DV decoder");
     if (FAILED(hr)) {
         return hr;

@@ -20,6 +20,7 @@ constexpr Role kRoles[] = {
     {"dvdemux", "The DV splitter"},
     {"qtdemux", "The QuickTime reader"},
     {"avdec_dvvideo", "The DV video decoder"},
+    {"dvframedecoder", "The DV video decoder"},
     {"dvdec", "The DV video decoder"},
     {"dvmetadatafilter", "The metadata strip"},
     {"videoconvert", "The picture converter"},

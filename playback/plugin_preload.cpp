@@ -8,9 +8,15 @@
 #include <gst/gst.h>
 
 #include <array>
+#include <climits>
+#include <mutex>
 #include <string>
+#include <unistd.h>
 
 namespace {
+
+constexpr const char* kOwnDecoder = "dvframedecoder";
+constexpr const char* kFrameworkDecoder = "avdec_dvvideo";
 
 // The renderers' elements first: the probe makes them before the window shows, and a plugin the main
 // thread asks for while another one is loading waits for that load to end. The movie splitter comes last,
@@ -21,9 +27,11 @@ constexpr std::array kPlayerElements = {
     "autoaudiosink", "qtdemux",
 };
 
+// The snapshot's decoder is the program's own plugin file, loaded first as it takes longest (the
+// framework's decoder in its place when that file cannot be loaded).
 constexpr std::array kSnapshotElements = {
-    "videoconvert",  "appsink", "filesrc",    "avidemux",     "tee",           "queue",
-    "avdec_dvvideo", "dvdemux", "capssetter", "audioconvert", "audioresample", "fakesink", "qtdemux",
+    kOwnDecoder, "videoconvert", "appsink",      "filesrc",       "avidemux", "tee",     "queue",
+    "dvdemux",   "capssetter",   "audioconvert", "audioresample", "fakesink", "qtdemux",
 };
 
 // Static, so the asynchronous call can point at them.
@@ -44,11 +52,46 @@ void LoadFeature(const char* name)
     }
 }
 
+// Installed, the plugin file lies in the library folder beside the program's; in the build tree, where
+// the build put it.
+std::string OwnDecoderPath()
+{
+    char program[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length > 0) {
+        std::string installed(program, static_cast<std::size_t>(length));
+        installed.erase(installed.rfind('/') + 1);
+        installed += "../" ZV_OWN_PLUGIN_INSTALL_DIR "/" ZV_OWN_DECODER_FILE;
+        if (::access(installed.c_str(), R_OK) == 0) {
+            return installed;
+        }
+    }
+    return ZV_OWN_PLUGIN_BUILD_DIR "/" ZV_OWN_DECODER_FILE;
+}
+
+bool LoadOwnDecoder()
+{
+    static std::once_flag once;
+    static bool loaded = false;
+    std::call_once(once, [] {
+        GError* error = nullptr;
+        const zv::GstPtr<GstPlugin> plugin(gst_plugin_load_file(OwnDecoderPath().c_str(), &error));
+        const zv::GErrorPtr owner(error);
+        const zv::GstPtr<GstElementFactory> factory(plugin ? gst_element_factory_find(kOwnDecoder) : nullptr);
+        loaded = factory != nullptr;
+    });
+    return loaded;
+}
+
 void LoadListed(GstElement* /*anchor*/, gpointer data)
 {
     const auto& list = *static_cast<const std::span<const char* const>*>(data);
     for (const char* name : list) {
-        if (IsProgramElement(name)) {
+        if (std::string_view(name) == kOwnDecoder) {
+            if (!LoadOwnDecoder()) {
+                LoadFeature(kFrameworkDecoder);
+            }
+        } else if (IsProgramElement(name)) {
             LoadFeature(name);
         }
     }
@@ -66,6 +109,11 @@ void LoadListed(GstElement* /*anchor*/, gpointer data)
 std::span<const char* const> GraphElements(GraphUse use)
 {
     return ListFor(use);
+}
+
+const char* SnapshotDecoderFactory()
+{
+    return gst_init_check(nullptr, nullptr, nullptr) && LoadOwnDecoder() ? kOwnDecoder : kFrameworkDecoder;
 }
 
 void LoadPluginsAhead(GraphUse use)

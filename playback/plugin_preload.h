@@ -13,8 +13,13 @@
 enum class GraphUse { Player, Snapshot };
 
 // The elements the graph of that use makes (the player's renderer probe included), in the order they are
-// first made.
+// loaded: as they are first made, but for the snapshot's decoder, first as it takes longest.
 std::span<const char* const> GraphElements(GraphUse use);
+
+// The DV decoder of the snapshot's graph: the program's own plugin file, which brings the codec library
+// alone, when it loads; else the framework's decoder (the same codec, with all the library's other parts).
+// Waits for the load LoadPluginsAhead(GraphUse::Snapshot) started, or loads the file now.
+const char* SnapshotDecoderFactory();
 
 // Initialises GStreamer (a later gst_init_check returns at once) and starts loading the plugins of
 // GraphElements(use), in order, on GStreamer's thread pool. Does nothing when GStreamer cannot be

@@ -5,7 +5,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ make pkg-config
       qt6-base-dev qt6-base-dev-tools zlib1g-dev
-      libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+      libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libavcodec-dev
       libgstreamer1.0-0 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
       gstreamer1.0-x gstreamer1.0-gl gstreamer1.0-alsa gstreamer1.0-pulseaudio gstreamer1.0-tools
       libgtest-dev googletest libbenchmark-dev

@@ -174,6 +174,25 @@ bool RedInColumns(const std::uint8_t* pixels, int width, int from, int to, int t
     return false;
 }
 
+// The pixel size for a cell height is the size whose cell comes closest, the smaller on a tie: what trying
+// every size from 1 gives, whatever way the program searches.
+TEST(DvStrip, PixelSizeIsTheClosestCellOfAllSizes)
+{
+    std::vector<int> cells(1);   // cells[size]
+    for (int size = 1; size <= 2 * 120; ++size)
+        cells.push_back(QFontMetrics(MakeOverlayFont(size)).height());
+    for (std::int32_t height = 1; height <= 120; ++height) {
+        int best = 1;
+        for (int size = 2; size <= 2 * height; ++size) {
+            if (std::abs(cells[size] - height) < std::abs(cells[best] - height))
+                best = size;
+        }
+        EXPECT_EQ(OverlayPixelSize(height), best) << "cell height " << height;
+    }
+    for (const std::int32_t height : {0, -14, kMaxOverlayFontHeight + 1, -kMaxOverlayFontHeight - 1})
+        EXPECT_EQ(OverlayPixelSize(height), height < 0 && height >= -kMaxOverlayFontHeight ? -height : 0) << height;
+}
+
 TEST(DvStrip, WiderStrideKeepsLayout)
 {
     CDvMetadataStrip strip;

@@ -56,6 +56,7 @@ TEST_P(PluginPreload, ListsEveryPluginTheGraphMakesAnElementFrom)
         CPlaybackGraph graph;
         graph.SetAudioSinkFactory(c.use == GraphUse::Snapshot ? "fakesink" : "autoaudiosink");
         if (c.use == GraphUse::Snapshot) {
+            graph.SetDecoderFactory(SnapshotDecoderFactory());
             graph.HoldFramesUntilFirstSeek();
         }
         EXPECT_EQ(graph.BuildGraph(pipeline_test::ClipPath(c.clip).c_str(), 2, 2, 1, 700, 100), S_OK);

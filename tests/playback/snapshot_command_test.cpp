@@ -86,7 +86,7 @@ public:
     zv::GstPtr<GstElement> Make(const char* factoryName) override
     {
         zv::GstPtr<GstElement> element = m_installed.Make(factoryName);
-        if (element && std::strcmp(factoryName, "avdec_dvvideo") == 0) {
+        if (element && (std::strcmp(factoryName, "avdec_dvvideo") == 0 || std::strcmp(factoryName, "dvframedecoder") == 0)) {
             zv::GstPtr<GstPad> input = zv::AdoptObject(gst_element_get_static_pad(element.get(), "sink"));
             gst_pad_add_probe(input.get(), GST_PAD_PROBE_TYPE_BUFFER, &CDecodeCounter::OnFrame, &m_frames, nullptr);
         }
