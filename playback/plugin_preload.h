@@ -12,8 +12,8 @@
 
 enum class GraphUse { Player, Snapshot };
 
-// The elements the graph of that use makes (the player's renderer probe included), in the order they are
-// first made.
+// The elements the graph of that use makes, in the order they are first made; for the player, those of an
+// AVI file or a raw DV stream shown by the built-in renderer.
 std::span<const char* const> GraphElements(GraphUse use);
 
 // Initialises GStreamer (a later gst_init_check returns at once) and starts loading the plugins of
