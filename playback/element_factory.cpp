@@ -26,6 +26,17 @@ zv::GstPtr<GstElement> CGstElementFactory::Make(const char* factoryName)
     return zv::AdoptObject(gst_element_factory_make(factoryName, nullptr));
 }
 
+bool CGstElementFactory::Has(const char* factoryName)
+{
+    // The registry lists a plugin's elements once its library has loaded at the registry's scan, so the
+    // answer is the one making the element would give, without mapping the plugin and all it links (the
+    // OpenGL sink's plugin brings the whole GL stack with it).
+    if (factoryName == nullptr || !IsProgramElement(factoryName)) {
+        return static_cast<bool>(Make(factoryName));
+    }
+    return static_cast<bool>(zv::AdoptObject(gst_element_factory_find(factoryName)));
+}
+
 IElementFactory& ElementFactory()
 {
     static CGstElementFactory gstFactory;

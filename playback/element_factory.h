@@ -12,6 +12,9 @@ public:
     virtual ~IElementFactory() = default;
     // A new element of the given factory name, or an empty handle when it cannot be made.
     virtual zv::GstPtr<GstElement> Make(const char* factoryName) = 0;
+    // Whether an element of that factory name can be made. By default one is made and dropped again;
+    // the GStreamer factory answers from its registry without loading the element's plugin.
+    virtual bool Has(const char* factoryName) { return static_cast<bool>(Make(factoryName)); }
 };
 
 // The installed GStreamer plugins (and the program's own statically registered element), for the names
@@ -19,6 +22,7 @@ public:
 class CGstElementFactory : public IElementFactory {
 public:
     zv::GstPtr<GstElement> Make(const char* factoryName) override;
+    bool Has(const char* factoryName) override;
 };
 
 // The factory in use: the GStreamer one unless a test has put its own in place.

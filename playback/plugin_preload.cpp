@@ -18,13 +18,13 @@ namespace {
 constexpr const char* kOwnDecoder = "dvframedecoder";
 constexpr const char* kFrameworkDecoder = "avdec_dvvideo";
 
-// The renderers' elements first: the probe makes them before the window shows, and a plugin the main
-// thread asks for while another one is loading waits for that load to end. The movie splitter comes last,
-// so that it never holds up an AVI file's decoder.
+// The built-in renderer's elements first: a plugin the main thread asks for while another one is
+// loading waits for that load to end. Left to the build that uses them: the overlay's sink, whose plugin
+// maps the whole OpenGL stack, and the movie splitter; for an AVI file or a raw stream either would only
+// hold up the plugins after it and stay mapped for nothing.
 constexpr std::array kPlayerElements = {
-    "videoconvert",  "appsink",       "glimagesink", "filesrc",    "avidemux",     "tee",
-    "queue",         "avdec_dvvideo", "dvdemux",     "capssetter", "audioconvert", "audioresample",
-    "autoaudiosink", "qtdemux",
+    "videoconvert", "appsink",    "filesrc",      "avidemux",      "tee",           "queue",
+    "avdec_dvvideo", "dvdemux",   "capssetter",   "audioconvert",  "audioresample", "autoaudiosink",
 };
 
 // The snapshot's decoder is the program's own plugin file, loaded first as it takes longest (the

@@ -12,8 +12,9 @@
 
 enum class GraphUse { Player, Snapshot };
 
-// The elements the graph of that use makes (the player's renderer probe included), in the order they are
-// loaded: as they are first made, but for the snapshot's decoder, first as it takes longest.
+// The elements the graph of that use makes, in the order they are loaded: for the player, those of an AVI
+// file or a raw DV stream shown by the built-in renderer, as they are first made; for the snapshot, its
+// decoder first, as it takes longest.
 std::span<const char* const> GraphElements(GraphUse use);
 
 // The DV decoder of the snapshot's graph: the program's own plugin file, which brings the codec library

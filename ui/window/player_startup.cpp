@@ -3,7 +3,6 @@
 
 #include "ui/window/player_dlg.h"
 
-#include "playback/plugin_preload.h"
 #include "ui/window/command_ids.h"
 #include "ui/window/dialog_client.h"
 #include "ui/window/message_box.h"
@@ -17,9 +16,6 @@
 
 bool CPlayerDlg::InitMediaFramework(const char* commandLineFile)
 {
-    // The graph's plugins load on GStreamer's thread while the window shows, so a file named on the command
-    // line finds them loaded. Not sooner: the loader takes one library at a time, and Qt's start loads its own.
-    LoadPluginsAhead(GraphUse::Player);
     GError* error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
         g_clear_error(&error);

@@ -10,12 +10,12 @@
 
 namespace {
 
-// Every element made and dropped again at once, as a renderer instance would be. The first one that
-// cannot be made, nullptr when all can.
+// The first element of a renderer that cannot be made, nullptr when all can. Asked of the factory
+// without making them: the renderer that is not used never loads its plugins.
 const char* FirstMissing(std::initializer_list<const char*> factories)
 {
     for (const char* factory : factories) {
-        if (!ElementFactory().Make(factory)) {
+        if (!ElementFactory().Has(factory)) {
             return factory;
         }
     }

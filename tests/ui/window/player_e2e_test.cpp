@@ -272,6 +272,17 @@ public:
     Player& operator=(const Player&) = delete;
 
     bool Started() const { return m_pid > 0; }
+    // Whether the running process has a file whose path holds part mapped.
+    bool Maps(const std::string& part) const
+    {
+        std::ifstream maps("/proc/" + std::to_string(m_pid) + "/maps");
+        for (std::string line; std::getline(maps, line);) {
+            if (line.find(part) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
     bool Running()
     {
         return m_pid > 0 && !m_status && !Reap(WNOHANG);
@@ -357,6 +368,8 @@ TEST(PlayerOnXServer, OpensTheClipPlaysItShowsPictureAndStripAndClosesCleanly)
     const PictureFound second = FindPicture(*later);
     EXPECT_EQ(second.top, first.top);
     EXPECT_GT(second.frame, first.frame) << "the picture did not move on";
+    // The built-in renderer plays: the overlay's OpenGL sink, asked about at start, was never loaded.
+    EXPECT_FALSE(player.Maps("/libgstopengl.so")) << "the OpenGL sink's plugin is mapped";
 
     server.RequestClose(*window);
     const std::optional<int> status = player.WaitForExit(20s);
