@@ -1,5 +1,6 @@
 #include "dvmeta/overlay_font.h"
 
+#include "dvmeta/overlay_glyph_set.h"
 #include "dvmeta/overlay_layout.h"
 
 #include <QFontMetrics>
@@ -60,7 +61,6 @@ int OverlayPixelSize(std::int32_t fontHeight)
 
 void WarmOverlayFonts()
 {
-    for (const std::int32_t fontHeight : kOverlayFontHeights) {
-        static_cast<void>(QFontMetrics(MakeOverlayFont(OverlayPixelSize(fontHeight))).height());
-    }
+    // Making the cells tries each size and renders the glyphs: both then cost the graph's start nothing.
+    static_cast<void>(SharedOverlayGlyphs());
 }

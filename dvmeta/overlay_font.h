@@ -17,7 +17,8 @@ QFont MakeOverlayFont(int pixelSize);
 // glyphs stay inside the cell. 0 when the height is 0 or beyond kMaxOverlayFontHeight.
 int OverlayPixelSize(std::int32_t fontHeight);
 
-// Tries now every font size the strip takes (kOverlayFontHeights), so that Qt's font cache holds them when
-// a strip's glyphs are made: reading the font database and trying each size is most of what that costs.
-// Lets a caller do it while it would otherwise wait (for a plugin to load).
+// Makes now, on the calling thread, the glyph cells of every font size the strip takes (kOverlayFontHeights,
+// shared by every strip: SharedOverlayGlyphs): reading the font database, trying each size and rendering
+// the glyphs is most of what a strip's start costs. Lets a caller do it while it would otherwise wait (for
+// a plugin to load).
 void WarmOverlayFonts();

@@ -8,15 +8,15 @@ bool COverlaySurface::Create(std::int32_t width, std::int32_t height, std::int32
     Free();
     if (width <= 0 || height <= 0 || width > kMaxOverlayWidth || height > kMaxOverlayHeight)
         return false;
-    CGlyphAtlas& glyphs = CellsFor(fontHeight);
-    if (glyphs.Empty() && !glyphs.Build(fontHeight, kOverlayInks))
+    const CGlyphAtlas* glyphs = CellsFor(fontHeight);
+    if (glyphs == nullptr)
         return false;
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull() || image.bytesPerLine() != static_cast<qsizetype>(width) * 4)
         return false;
     m_image = std::move(image);
     m_pixels = m_image.bits();
-    m_glyphs = &glyphs;
+    m_glyphs = glyphs;
     Clear();
     return true;
 }
@@ -28,24 +28,36 @@ void COverlaySurface::Free()
     m_glyphs = nullptr;
 }
 
-CGlyphAtlas& COverlaySurface::CellsFor(std::int32_t fontHeight)
+namespace {
+
+const CGlyphAtlas* Made(CGlyphAtlas& cells, std::int32_t fontHeight)
+{
+    return !cells.Empty() || cells.Build(fontHeight, kOverlayInks) ? &cells : nullptr;
+}
+
+}  // namespace
+
+const CGlyphAtlas* COverlaySurface::CellsFor(std::int32_t fontHeight)
 {
     const auto* known = std::find(kOverlayFontHeights.begin(), kOverlayFontHeights.end(), fontHeight);
-    if (known != kOverlayFontHeights.end())
-        return m_prepared[static_cast<std::size_t>(known - kOverlayFontHeights.begin())];
+    if (known != kOverlayFontHeights.end()) {
+        const auto index = static_cast<std::size_t>(known - kOverlayFontHeights.begin());
+        if (m_shared == nullptr)
+            m_shared = MadeOverlayGlyphs();
+        return m_shared != nullptr ? &(*m_shared)[index] : Made(m_own[index], fontHeight);
+    }
     if (m_otherFontHeight != fontHeight) {
         m_otherHeight.Free();
         m_otherFontHeight = fontHeight;
     }
-    return m_otherHeight;
+    return Made(m_otherHeight, fontHeight);
 }
 
 void COverlaySurface::PrepareGlyphs()
 {
-    for (std::size_t i = 0; i < kOverlayFontHeights.size(); ++i) {
-        if (m_prepared[i].Empty())
-            m_prepared[i].Build(kOverlayFontHeights[i], kOverlayInks);
-    }
+    // When they cannot be made here, Create tries again for its own height.
+    if (m_shared == nullptr)
+        m_shared = SharedOverlayGlyphs();
 }
 
 void COverlaySurface::Clear()

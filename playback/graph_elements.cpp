@@ -6,6 +6,7 @@
 #include "playback/playback_graph.h"
 
 #include "playback/appsink_renderer.h"
+#include "playback/audio_output_ahead.h"
 #include "playback/audio_output_notice.h"
 #include "playback/element_factory.h"
 #include "playback/element_packages.h"
@@ -311,7 +312,13 @@ HRESULT CPlaybackGraph::RenderAudio(GstPad* outputPin, bool late)
     const char* const chain[] = {"audioconvert", "audioresample", m_audioSinkFactory.c_str()};
     std::vector<zv::GstPtr<GstElement>> elements;
     for (const char* factory : chain) {
-        zv::GstPtr<GstElement> element = MakeElement(factory);
+        // The automatic output the window's start opened ahead, when this graph is the first to want it.
+        zv::GstPtr<GstElement> element = factory == m_audioSinkFactory && m_audioSinkFactory == "autoaudiosink"
+            ? TakeAudioOutputOpenedAhead()
+            : nullptr;
+        if (!element) {
+            element = MakeElement(factory);
+        }
         if (!element) {
             return E_FAIL;
         }

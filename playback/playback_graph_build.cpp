@@ -5,6 +5,8 @@
 #include "playback/graph_build.h"
 #include "playback/playback_graph.h"
 
+#include "playback/audio_output_ahead.h"
+
 #include "avi/index_claims.h"
 #include "avi/quicktime_index.h"
 #include "avi/last_error.h"
@@ -93,9 +95,12 @@ HRESULT CPlaybackGraph::BuildGraph(const char* path, std::int32_t renderer, std:
     for (const Step step : kSteps) {
         hr = (this->*step)(build);
         if (FAILED(hr)) {
-            return hr;
+            break;
         }
     }
+    // The sound output opened ahead is for the first graph only: one without sound (or failed) leaves it
+    // to no one, and a later graph opens its own.
+    DropAudioOutputOpenedAhead();
     return hr;
 }
 

@@ -1,6 +1,7 @@
 #include "playback/plugin_preload.h"
 
 #include "dvfilter/gst_handles.h"
+#include "playback/audio_output_ahead.h"
 #include "playback/audio_output_notice.h"
 #include "playback/element_factory.h"
 #include "playback/element_packages.h"
@@ -97,10 +98,12 @@ void LoadListed(GstElement* /*anchor*/, gpointer data)
     }
     // The automatic sound output tries the installed ones in turn, loading each one's plugin (a sound
     // server's client library among them) until one opens.
+    // Then the player's output is opened here too, the graph's build taking it ready.
     if (&list == &kPlayerList) {
         for (const std::string& output : AudioOutputsTried()) {
             LoadFeature(output.c_str());
         }
+        OpenAudioOutputAhead();
     }
 }
 
@@ -124,6 +127,9 @@ void LoadPluginsAhead(GraphUse use)
     // The asynchronous call runs for an element; the bin is held by the call until the loads are done.
     const zv::GstPtr<GstElement> anchor = ElementFactory().Make("bin");
     if (anchor) {
+        if (use == GraphUse::Player) {
+            ExpectAudioOutputAhead();
+        }
         gst_element_call_async(anchor.get(), &LoadListed, const_cast<std::span<const char* const>*>(&ListFor(use)),
                                nullptr);
     }
