@@ -56,6 +56,7 @@ void OpenAudioOutputAhead()
         if (!h.unwanted) {
             h.output.element = std::move(output);
         }
+        h.unwanted = false;
         h.coming = false;
     }
     OpenedOutput unwanted{std::move(output)};

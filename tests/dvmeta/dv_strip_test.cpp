@@ -21,6 +21,8 @@
 
 #include "dvmeta/dv_metadata_strip.h"
 #include "dvmeta/overlay_font.h"
+#include "dvmeta/overlay_glyph_set.h"
+#include "dvmeta/overlay_surface.h"
 #include "tests/dvmeta/dv_frame_builder.h"
 
 namespace {
@@ -344,6 +346,24 @@ TEST(DvStrip, APreparedStripLeavesNoFontCacheOnThePaintingThread)
     painter.join();   // (measured before the thread ends, as the pool's threads never do)
     ASSERT_TRUE(painted);
     EXPECT_LT(kept, 16 * 1024) << "bytes the painting thread still holds";
+}
+
+// The cells are made once for the process: a surface prepared and one merely created after it both draw
+// with the shared set, at every height the layouts give.
+TEST(DvStrip, EverySurfaceDrawsWithTheOneSharedSetOfCells)
+{
+    COverlaySurface prepared;
+    prepared.PrepareGlyphs();
+    const OverlayGlyphSet* shared = MadeOverlayGlyphs();
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(SharedOverlayGlyphs(), shared);
+    for (std::size_t i = 0; i < kOverlayFontHeights.size(); ++i) {
+        COverlaySurface later;
+        ASSERT_TRUE(prepared.Create(700, 100, kOverlayFontHeights[i]));
+        ASSERT_TRUE(later.Create(700, 100, kOverlayFontHeights[i]));
+        EXPECT_EQ(&prepared.Glyphs(), &(*shared)[i]) << kOverlayFontHeights[i];
+        EXPECT_EQ(&later.Glyphs(), &(*shared)[i]) << kOverlayFontHeights[i];
+    }
 }
 
 }  // namespace
