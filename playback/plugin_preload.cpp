@@ -96,15 +96,18 @@ void LoadListed(GstElement* /*anchor*/, gpointer data)
             LoadFeature(name);
         }
     }
-    // The automatic sound output tries the installed ones in turn, loading each one's plugin (a sound
-    // server's client library among them) until one opens.
-    // Then the player's output is opened here too, the graph's build taking it ready.
-    if (&list == &kPlayerList) {
-        for (const std::string& output : AudioOutputsTried()) {
-            LoadFeature(output.c_str());
-        }
-        OpenAudioOutputAhead();
+}
+
+// The automatic sound output tries the installed ones in turn, loading each one's plugin (a sound server's
+// client library among them) until one opens: loaded, and the output opened, by a task of its own beside
+// the list's, as the open waits mostly on a server or a device rather than on the dynamic loader.
+void OpenPlayerAudioOutput(GstElement* /*anchor*/, gpointer /*data*/)
+{
+    LoadFeature("autoaudiosink");
+    for (const std::string& output : AudioOutputsTried()) {
+        LoadFeature(output.c_str());
     }
+    OpenAudioOutputAhead();
 }
 
 }  // namespace
@@ -127,10 +130,11 @@ void LoadPluginsAhead(GraphUse use)
     // The asynchronous call runs for an element; the bin is held by the call until the loads are done.
     const zv::GstPtr<GstElement> anchor = ElementFactory().Make("bin");
     if (anchor) {
-        if (use == GraphUse::Player) {
-            ExpectAudioOutputAhead();
-        }
         gst_element_call_async(anchor.get(), &LoadListed, const_cast<std::span<const char* const>*>(&ListFor(use)),
                                nullptr);
+        if (use == GraphUse::Player) {
+            ExpectAudioOutputAhead();
+            gst_element_call_async(anchor.get(), &OpenPlayerAudioOutput, nullptr, nullptr);
+        }
     }
 }
