@@ -1,7 +1,8 @@
 // "dvframedecoder": DV frames to raw pictures through the codec library's DV decoder alone, in a plugin
-// file of its own. The framework's decoder plugin for the same codec links the library's muxers, filters
-// and every other codec with it, and loading those costs a one-picture export more than all its other
-// work; this one brings the codec library only. Same decoder, same options, same caps: the same pixels.
+// file of its own, for the player and the one-picture export. The framework's decoder plugin for the same
+// codec links the library's muxers, filters and every other codec with it, and loading those costs a
+// one-picture export more than all its other work, and the window's first picture a good part of its
+// wait; this one brings the codec library only. Same decoder, same options, same caps: the same pixels.
 
 #include <gst/gst.h>
 #include <gst/video/gstvideodecoder.h>
@@ -96,7 +97,9 @@ GstVideoFormat VideoFormatOf(int format)
 }
 
 // One thread: the codec's slice threads would cost a one-picture export more to start than they save, and
-// the decoder has no frame threading, so every picture leaves with its own frame either way.
+// the decoder has no frame threading, so every picture leaves with its own frame either way. Playing, one
+// thread decodes a standard-definition frame in a small part of its time, and spends no CPU on waking
+// and waiting for helpers.
 bool OpenCodec(DecoderState& state, int lowres)
 {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
@@ -233,6 +236,13 @@ GstFlowReturn CopyPicture(GstVideoDecoder* decoder, const AVFrame& picture, GstV
 // bad frames and is dropped, as the other decoder drops it.
 GstFlowReturn HandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame)
 {
+    // A frame the sink's quality reports say is already late would be decoded only for the base class to
+    // drop it before it leaves: every DV frame stands alone, so it is dropped undecoded, and the decoder
+    // catches up at the cost of that frame alone. Without such reports (paused, stepping, after a seek)
+    // the bound is unlimited and every frame is decoded.
+    if (gst_video_decoder_get_qos_enabled(decoder) && gst_video_decoder_get_max_decode_time(decoder, frame) < 0) {
+        return gst_video_decoder_drop_frame(decoder, frame);
+    }
     DecoderState& state = StateOf(decoder);
     GstMapInfo in;
     if (!state.context || !state.input || !gst_buffer_map(frame->input_buffer, &in, GST_MAP_READ)) {

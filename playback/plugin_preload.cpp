@@ -24,7 +24,7 @@ constexpr const char* kFrameworkDecoder = "avdec_dvvideo";
 // hold up the plugins after it and stay mapped for nothing.
 constexpr std::array kPlayerElements = {
     "videoconvert", "appsink",    "filesrc",      "avidemux",      "tee",           "queue",
-    "avdec_dvvideo", "dvdemux",   "capssetter",   "audioconvert",  "audioresample", "autoaudiosink",
+    kOwnDecoder,   "dvdemux",     "capssetter",   "audioconvert",  "audioresample", "autoaudiosink",
 };
 
 // The snapshot's decoder is the program's own plugin file, loaded first as it takes longest (the
@@ -69,17 +69,20 @@ std::string OwnDecoderPath()
     return ZV_OWN_PLUGIN_BUILD_DIR "/" ZV_OWN_DECODER_FILE;
 }
 
+bool LoadsOwnDecoder(const std::string& pluginFile)
+{
+    GError* error = nullptr;
+    const zv::GstPtr<GstPlugin> plugin(gst_plugin_load_file(pluginFile.c_str(), &error));
+    const zv::GErrorPtr owner(error);
+    const zv::GstPtr<GstElementFactory> factory(plugin ? gst_element_factory_find(kOwnDecoder) : nullptr);
+    return factory != nullptr;
+}
+
 bool LoadOwnDecoder()
 {
     static std::once_flag once;
     static bool loaded = false;
-    std::call_once(once, [] {
-        GError* error = nullptr;
-        const zv::GstPtr<GstPlugin> plugin(gst_plugin_load_file(OwnDecoderPath().c_str(), &error));
-        const zv::GErrorPtr owner(error);
-        const zv::GstPtr<GstElementFactory> factory(plugin ? gst_element_factory_find(kOwnDecoder) : nullptr);
-        loaded = factory != nullptr;
-    });
+    std::call_once(once, [] { loaded = LoadsOwnDecoder(OwnDecoderPath()); });
     return loaded;
 }
 
@@ -111,9 +114,14 @@ std::span<const char* const> GraphElements(GraphUse use)
     return ListFor(use);
 }
 
-const char* SnapshotDecoderFactory()
+const char* DvDecoderFactory()
 {
     return gst_init_check(nullptr, nullptr, nullptr) && LoadOwnDecoder() ? kOwnDecoder : kFrameworkDecoder;
+}
+
+const char* DvDecoderFactoryWith(const std::string& pluginFile)
+{
+    return gst_init_check(nullptr, nullptr, nullptr) && LoadsOwnDecoder(pluginFile) ? kOwnDecoder : kFrameworkDecoder;
 }
 
 void LoadPluginsAhead(GraphUse use)
