@@ -24,7 +24,7 @@ constexpr const char* kFrameworkDecoder = "avdec_dvvideo";
 // hold up the plugins after it and stay mapped for nothing.
 constexpr std::array kPlayerElements = {
     "videoconvert", "appsink",    "filesrc",      "avidemux",      "tee",           "queue",
-    kOwnDecoder,   "dvdemux",     "capssetter",   "audioconvert",  "audioresample", "autoaudiosink",
+    "avdec_dvvideo", "dvdemux",   "capssetter",   "audioconvert",  "audioresample", "autoaudiosink",
 };
 
 // The snapshot's decoder is the program's own plugin file, loaded first as it takes longest (the
@@ -114,12 +114,12 @@ std::span<const char* const> GraphElements(GraphUse use)
     return ListFor(use);
 }
 
-const char* DvDecoderFactory()
+const char* SnapshotDecoderFactory()
 {
     return gst_init_check(nullptr, nullptr, nullptr) && LoadOwnDecoder() ? kOwnDecoder : kFrameworkDecoder;
 }
 
-const char* DvDecoderFactoryWith(const std::string& pluginFile)
+const char* DecoderFactoryWith(const std::string& pluginFile)
 {
     return gst_init_check(nullptr, nullptr, nullptr) && LoadsOwnDecoder(pluginFile) ? kOwnDecoder : kFrameworkDecoder;
 }
