@@ -229,10 +229,25 @@ GstFlowReturn CopyPicture(GstVideoDecoder* decoder, const AVFrame& picture, GstV
     return GST_FLOW_OK;
 }
 
+// The base class's "qos" property, which has no getter of its own.
+bool QosEnabled(GstVideoDecoder* decoder)
+{
+    gboolean enabled = FALSE;
+    g_object_get(decoder, "qos", &enabled, nullptr);
+    return enabled != FALSE;
+}
+
 // One DV frame in, one picture out. A frame the codec refuses counts against the decoder's tolerance of
 // bad frames and is dropped, as the other decoder drops it.
 GstFlowReturn HandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame)
 {
+    // A frame the sink's quality reports say is already late would be decoded only for the base class to
+    // drop it before it leaves: every DV frame stands alone, so it is dropped undecoded, and the decoder
+    // catches up at the cost of that frame alone. Without such reports (paused, stepping, after a seek)
+    // the bound is unlimited and every frame is decoded.
+    if (gst_video_decoder_get_max_decode_time(decoder, frame) < 0 && QosEnabled(decoder)) {
+        return gst_video_decoder_drop_frame(decoder, frame);
+    }
     DecoderState& state = StateOf(decoder);
     GstMapInfo in;
     if (!state.context || !state.input || !gst_buffer_map(frame->input_buffer, &in, GST_MAP_READ)) {

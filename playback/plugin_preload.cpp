@@ -70,17 +70,20 @@ std::string OwnDecoderPath()
     return ZV_OWN_PLUGIN_BUILD_DIR "/" ZV_OWN_DECODER_FILE;
 }
 
+bool LoadsOwnDecoder(const std::string& pluginFile)
+{
+    GError* error = nullptr;
+    const zv::GstPtr<GstPlugin> plugin(gst_plugin_load_file(pluginFile.c_str(), &error));
+    const zv::GErrorPtr owner(error);
+    const zv::GstPtr<GstElementFactory> factory(plugin ? gst_element_factory_find(kOwnDecoder) : nullptr);
+    return factory != nullptr;
+}
+
 bool LoadOwnDecoder()
 {
     static std::once_flag once;
     static bool loaded = false;
-    std::call_once(once, [] {
-        GError* error = nullptr;
-        const zv::GstPtr<GstPlugin> plugin(gst_plugin_load_file(OwnDecoderPath().c_str(), &error));
-        const zv::GErrorPtr owner(error);
-        const zv::GstPtr<GstElementFactory> factory(plugin ? gst_element_factory_find(kOwnDecoder) : nullptr);
-        loaded = factory != nullptr;
-    });
+    std::call_once(once, [] { loaded = LoadsOwnDecoder(OwnDecoderPath()); });
     return loaded;
 }
 
@@ -120,6 +123,11 @@ std::span<const char* const> GraphElements(GraphUse use)
 const char* SnapshotDecoderFactory()
 {
     return gst_init_check(nullptr, nullptr, nullptr) && LoadOwnDecoder() ? kOwnDecoder : kFrameworkDecoder;
+}
+
+const char* DecoderFactoryWith(const std::string& pluginFile)
+{
+    return gst_init_check(nullptr, nullptr, nullptr) && LoadsOwnDecoder(pluginFile) ? kOwnDecoder : kFrameworkDecoder;
 }
 
 void LoadPluginsAhead(GraphUse use)

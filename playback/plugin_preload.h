@@ -9,6 +9,7 @@
 // at a time, so the calling thread should have loaded its own (Qt's plugins) first: it would wait too.
 
 #include <span>
+#include <string>
 
 enum class GraphUse { Player, Snapshot };
 
@@ -21,6 +22,9 @@ std::span<const char* const> GraphElements(GraphUse use);
 // alone, when it loads; else the framework's decoder (the same codec, with all the library's other parts).
 // Waits for the load LoadPluginsAhead(GraphUse::Snapshot) started, or loads the file now.
 const char* SnapshotDecoderFactory();
+
+// The same choice for the plugin file at `pluginFile`, made anew on every call.
+const char* DecoderFactoryWith(const std::string& pluginFile);
 
 // Initialises GStreamer (a later gst_init_check returns at once) and starts loading the plugins of
 // GraphElements(use), in order, on GStreamer's thread pool. Does nothing when GStreamer cannot be

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -78,6 +79,35 @@ INSTANTIATE_TEST_SUITE_P(Layouts, PluginPreload,
                          [](const testing::TestParamInfo<PreloadCase>& info) {
                              return std::string(info.param.clip.name)
                                  + (info.param.use == GraphUse::Player ? "_player" : "_snapshot");
+                         });
+
+// Without our own plugin file (not installed, or a file that is no plugin) the snapshot's graph takes the
+// framework's decoder, and a file still opens at its first picture.
+class WithoutOwnPluginFile : public testing::TestWithParam<const char*> {};
+
+TEST_P(WithoutOwnPluginFile, TheGraphDecodesWithTheFrameworksDecoder)
+{
+    const std::string file = pipeline_test::TempPath(GetParam());
+    if (std::string_view(GetParam()) == "not_a_plugin.so") {
+        std::ofstream(file) << "no plugin here\n";
+    }
+    const char* decoder = DecoderFactoryWith(file);
+    ASSERT_STREQ(decoder, "avdec_dvvideo");
+    CPlaybackGraph graph;
+    graph.SetAudioSinkFactory("fakesink");
+    graph.SetDecoderFactory(decoder);
+    ASSERT_EQ(graph.BuildGraph(pipeline_test::ClipPath(kType2).c_str(), 2, 2, 1, 700, 100), S_OK) << graph.m_szError;
+    ASSERT_EQ(graph.Pause(), S_OK) << graph.m_szError;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    ASSERT_EQ(graph.GetNativeVideoSize(&width, &height), S_OK);
+    EXPECT_EQ(width, 720);
+    EXPECT_EQ(height, 576);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, WithoutOwnPluginFile, testing::Values("absent_plugin.so", "not_a_plugin.so"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param).substr(0, std::string_view(info.param).find('.'));
                          });
 
 }  // namespace
