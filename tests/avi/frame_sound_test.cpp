@@ -64,7 +64,7 @@ const Case kCases[] = {
     {"NoSuchQuantisation", true, true, [](Frame& f) { f[kSourcePack + 4] = static_cast<std::uint8_t>((f[kSourcePack + 4] & 0xF8) | 2); }, false, false, true},
     {"SecondChannelDamaged", true, true, [](Frame& f) { f[6 * 12000 + kSourcePack + 3] ^= 0x20; }, false, false, true},
     {"NtscFrameInAPalSizedBuffer", false, false, [](Frame& f) { f.resize(144000, 0xFF); }, true, false, false},
-    {"CutShort", true, true, [](Frame& f) { f.resize(f.size() - 1); }, false, false, false},
+    {"CutShort", true, true, [](Frame& f) { f.pop_back(); }, false, false, false},
     {"StartsMidFrame", true, true, [](Frame& f) { f[0] = 0x3F; }, false, false, false},
     {"SilentFrameOfTheOtherSystem", false, true, ClearSoundPacks, true, false, false},
     {"BlankTape", true, true, ClearSoundPacks, true, false, true},
