@@ -235,9 +235,16 @@ public:
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string text = *entry;
             if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("XDG_CONFIG_HOME=", 0) != 0
-                && text.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
+                && text.rfind("XDG_RUNTIME_DIR=", 0) != 0 && !(ZV_SANITIZED && text.rfind("LSAN_OPTIONS=", 0) == 0)) {
                 environment.push_back(text);
             }
+        }
+        if (ZV_SANITIZED) {
+            // A whole player on the X server with the overlay renderer ends with a few hundred bytes the
+            // system's graphics libraries keep (one allocated in a module already unloaded, so no stack a
+            // suppression could name), and the leak check would turn them into exit status 1. These runs
+            // judge windows and exit times; our own code's leaks are checked by the in-process suites.
+            environment.push_back("LSAN_OPTIONS=detect_leaks=0");
         }
         environment.push_back("QT_QPA_PLATFORM=xcb");
         environment.push_back("XDG_CONFIG_HOME=" + configFolder);
