@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -70,10 +71,21 @@ std::int64_t ResidentPages(const std::string& path)
     return std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) != 0; });
 }
 
-void PrintRow(const std::string& metric, double ours, double peer, const std::string& goal)
+void PrintRow(const std::string& metric, double ours, double peer, const std::string& goal, const std::string& why)
 {
-    std::printf("row\t%s\t%.4g\t%.4g\t%s\n", metric.c_str(), ours, peer, goal.c_str());
+    std::printf("row\t%s\t%.4g\t%.4g\t%s%s%s\n", metric.c_str(), ours, peer, goal.c_str(), why.empty() ? "" : "\t",
+                why.c_str());
     std::fflush(stdout);
+}
+
+std::string Format(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
 }
 
 }  // namespace bench

@@ -2,9 +2,11 @@
 // What every bench program shares: the scratch folder, medians, the page cache, and the rows of the table
 // `make bench` ends with.
 //
-// A row is one line on stdout:  row<TAB>metric<TAB>ours<TAB>peer<TAB>goal
+// A row is one line on stdout:  row<TAB>metric<TAB>ours<TAB>peer<TAB>goal[<TAB>why]
 // with ours and peer in the same unit (named in the metric) and goal a bound on ours / peer ("<=1.5",
 // ">=4"); bench/run.sh collects the rows of every bench, works out the ratio and says whether it is met.
+// `why` is what the bench measured that explains a miss (where the rest of the cost lies); the table
+// shows it under a goal not met.
 
 #include <chrono>
 #include <cstdint>
@@ -39,6 +41,10 @@ bool EvictFromCache(const std::string& path);
 // be mapped: what proves an eviction evicted.
 std::int64_t ResidentPages(const std::string& path);
 
-void PrintRow(const std::string& metric, double ours, double peer, const std::string& goal);
+void PrintRow(const std::string& metric, double ours, double peer, const std::string& goal,
+              const std::string& why = "");
+
+// printf into a std::string, for a row's why.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace bench

@@ -22,7 +22,8 @@ seconds() { /usr/bin/time -f %e -o "$dir/time" "$@" >/dev/null; cat "$dir/time";
 peak_kib() { /usr/bin/time -f %M -o "$dir/mem" "$@" >/dev/null; cat "$dir/mem"; }
 best_of_3() { local best=""; for _ in 1 2 3; do local t; t=$("$@"); best=$(awk -v a="$best" -v b="$t" 'BEGIN { print (a == "" || b < a) ? b : a }'); done; echo "$best"; }
 # One row of the summary table that bench/run.sh prints: metric, ours, peer (or the bound), goal as a ratio.
-row() { printf 'row\t%s (%s)\t%s\t%s\t<=%s\n' "$1" "$5" "$2" "$3" "$4"; }
+# A sixth argument says why a miss is no fault of ours (shown under a goal not met).
+row() { printf 'row\t%s (%s)\t%s\t%s\t<=%s\t%s\n' "$1" "$5" "$2" "$3" "$4" "${6:-}"; }
 
 "$mk" --output "$dir/tape.avi" --scenes "$(scenes 8000)"
 "$mk" --output "$dir/short.avi" --scenes "$(scenes 1000)"
@@ -54,7 +55,8 @@ fi
 subs_once() { rm -f "$subdir/hour.srt"; seconds "$zv" --subtitles "$subdir/hour.avi" --output "$subdir/hour.srt"; }
 subs=$(best_of_3 subs_once)
 
-row "split 8000 frames vs cp" "$ours" "$cp_plain" 1.5 s
+row "split 8000 frames vs cp" "$ours" "$cp_plain" 1.5 s \
+  "the split makes each scene file durable before it takes its name; cp returns before the disk has the copy (the row below waits for it)"
 row "split 8000 frames vs cp+sync" "$ours" "$cp_durable" 1.5 s
 row "split peak memory 8000 vs 1000" "$mem_long" "$mem_short" 1.1 KiB
 row "subtitles 90000 frames vs the 1 s bound" "$subs" 1 1 s

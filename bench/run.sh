@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every benchmark on files written into a scratch folder, then prints one table of the goals: each bench
-# prints its rows as `row<TAB>metric<TAB>ours<TAB>peer<TAB>goal` (bench/bench_support.h), goal being a bound
-# on ours / peer such as <=1.5 or >=4, or - for a figure without one. Shell benches beside this script
+# prints its rows as `row<TAB>metric<TAB>ours<TAB>peer<TAB>goal[<TAB>why]` (bench/bench_support.h), goal being
+# a bound on ours / peer such as <=1.5 or >=4, or - for a figure without one, and why what the bench measured
+# that explains a miss (shown under a goal not met). Shell benches beside this script
 # (bench/*_bench.sh, run as `bash X BUILD_DIR`) join the table by printing rows the same way.
 # Usage: bench/run.sh BUILD_DIR
 set -uo pipefail
@@ -43,6 +44,8 @@ grep -a '^row	' "$log" | awk -F'\t' '
   BEGIN { printf "%-78s %10s %10s %8s %7s  %s\n", "metric", "ours", "peer", "ratio", "goal", "met" }
   {
     ratio = $4 > 0 ? $3 / $4 : 0
-    printf "%-78s %10s %10s %8.3f %7s  %s\n", $2, $3, $4, ratio, $5, verdict(ratio, $5)
+    met = verdict(ratio, $5)
+    printf "%-78s %10s %10s %8.3f %7s  %s\n", $2, $3, $4, ratio, $5, met
+    if (met ~ /^not met/) print "    why: " ($6 != "" ? $6 : "(the bench measured nothing that explains it)")
   }'
 ! grep -q '^FAILED: ' "$log"
