@@ -120,12 +120,12 @@ std::span<const char* const> GraphElements(GraphUse use)
     return ListFor(use);
 }
 
-const char* SnapshotDecoderFactory()
+const char* DvDecoderFactory()
 {
     return gst_init_check(nullptr, nullptr, nullptr) && LoadOwnDecoder() ? kOwnDecoder : kFrameworkDecoder;
 }
 
-const char* DecoderFactoryWith(const std::string& pluginFile)
+const char* DvDecoderFactoryWith(const std::string& pluginFile)
 {
     return gst_init_check(nullptr, nullptr, nullptr) && LoadsOwnDecoder(pluginFile) ? kOwnDecoder : kFrameworkDecoder;
 }

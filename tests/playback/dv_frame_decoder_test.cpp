@@ -97,7 +97,7 @@ class OwnDvDecoder : public testing::TestWithParam<DecoderCase> {};
 TEST_P(OwnDvDecoder, GivesTheFrameworkDecodersCapsAndPixels)
 {
     const DecoderCase& c = GetParam();
-    ASSERT_STREQ(SnapshotDecoderFactory(), "dvframedecoder");
+    ASSERT_STREQ(DvDecoderFactory(), "dvframedecoder");
     const pipeline_test::ClipCase clip{c.name, c.system, c.layout, fixture::AviIndex::Idx1Absolute, 3, c.aspect};
     fixture::ClipOptions options = pipeline_test::OptionsOf(clip);
     options.pictures = PatternPictures(c.system);

@@ -57,7 +57,7 @@ TEST_P(PluginPreload, ListsEveryPluginTheGraphMakesAnElementFrom)
         CPlaybackGraph graph;
         graph.SetAudioSinkFactory(c.use == GraphUse::Snapshot ? "fakesink" : "autoaudiosink");
         if (c.use == GraphUse::Snapshot) {
-            graph.SetDecoderFactory(SnapshotDecoderFactory());
+            graph.SetDecoderFactory(DvDecoderFactory());
             graph.HoldFramesUntilFirstSeek();
         }
         EXPECT_EQ(graph.BuildGraph(pipeline_test::ClipPath(c.clip).c_str(), 2, 2, 1, 700, 100), S_OK);
@@ -91,7 +91,7 @@ TEST_P(WithoutOwnPluginFile, TheGraphDecodesWithTheFrameworksDecoder)
     if (std::string_view(GetParam()) == "not_a_plugin.so") {
         std::ofstream(file) << "no plugin here\n";
     }
-    const char* decoder = DecoderFactoryWith(file);
+    const char* decoder = DvDecoderFactoryWith(file);
     ASSERT_STREQ(decoder, "avdec_dvvideo");
     CPlaybackGraph graph;
     graph.SetAudioSinkFactory("fakesink");
