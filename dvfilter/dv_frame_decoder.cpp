@@ -1,7 +1,8 @@
 // "dvframedecoder": DV frames to raw pictures through the codec library's DV decoder alone, in a plugin
-// file of its own. The framework's decoder plugin for the same codec links the library's muxers, filters
-// and every other codec with it, and loading those costs a one-picture export more than all its other
-// work; this one brings the codec library only. Same decoder, same options, same caps: the same pixels.
+// file of its own, for the player and the one-picture export. The framework's decoder plugin for the same
+// codec links the library's muxers, filters and every other codec with it, and loading those costs a
+// one-picture export more than all its other work, and the window's first picture a good part of its
+// wait; this one brings the codec library only. Same decoder, same options, same caps: the same pixels.
 
 #include <gst/gst.h>
 #include <gst/video/gstvideodecoder.h>
@@ -96,7 +97,9 @@ GstVideoFormat VideoFormatOf(int format)
 }
 
 // One thread: the codec's slice threads would cost a one-picture export more to start than they save, and
-// the decoder has no frame threading, so every picture leaves with its own frame either way.
+// the decoder has no frame threading, so every picture leaves with its own frame either way. Playing, one
+// thread decodes a standard-definition frame in a small part of its time, and spends no CPU on waking
+// and waiting for helpers.
 bool OpenCodec(DecoderState& state, int lowres)
 {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);

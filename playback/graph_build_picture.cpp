@@ -5,6 +5,7 @@
 
 #include "playback/graph_build.h"
 #include "playback/playback_graph.h"
+#include "playback/plugin_preload.h"
 
 #include "avi/frame_sound.h"
 
@@ -13,6 +14,9 @@ HRESULT CPlaybackGraph::AddDecoder(GraphBuild& build)
 {
     if (build.subtype != graph_build::kSubtypeDvsd) {
         return S_OK;   // no decoder, no sound: the picture's renderer stays without input
+    }
+    if (m_decoderFactory.empty()) {
+        m_decoderFactory = DvDecoderFactory();
     }
     HRESULT hr = MakeAndAdd(m_decoderFactory.c_str(), "DV Decoder", build.decoder, "Could not create DV decoder",
                             "Could not add DV decoder");

@@ -32,6 +32,14 @@ void CPadGate::Attach(GstElement* demuxer, HoldAt where)
 
 void CPadGate::Detach()
 {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_video && m_videoProbeId != 0) {
+            gst_pad_remove_probe(m_video.get(), m_videoProbeId);
+        }
+        m_video.reset();
+        m_videoProbeId = 0;
+    }
     if (m_input) {
         gst_pad_remove_probe(m_input.get(), m_inputProbeId);
         m_input.reset();
@@ -55,6 +63,8 @@ GstPadProbeReturn CPadGate::OnInputEvent(GstPad* /*pad*/, GstPadProbeInfo* info,
     return GST_PAD_PROBE_OK;
 }
 
+// The streaming thread is not held here: the demuxer has yet to take the pad as its own. It is held as the
+// pad's first picture leaves, when the demuxer has every pad that frame made (the sound's comes first).
 void CPadGate::OnPadAdded(GstElement* /*element*/, GstPad* pad, gpointer self)
 {
     auto* gate = static_cast<CPadGate*>(self);
@@ -62,9 +72,24 @@ void CPadGate::OnPadAdded(GstElement* /*element*/, GstPad* pad, gpointer self)
         return;
     }
     zv::GCharPtr name(gst_pad_get_name(pad));
-    if (name && std::strncmp(name.get(), "video", 5) == 0) {
-        gate->Hold();
+    if (!name || std::strncmp(name.get(), "video", 5) != 0) {
+        return;
     }
+    std::lock_guard<std::mutex> lock(gate->m_mutex);
+    if (gate->m_released || gate->m_video) {
+        return;   // a seek re-announcing pads after the build passes straight through
+    }
+    gate->m_video = zv::RefObject(pad);
+    gate->m_videoProbeId = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &CPadGate::OnFirstPicture, gate, nullptr);
+}
+
+GstPadProbeReturn CPadGate::OnFirstPicture(GstPad* /*pad*/, GstPadProbeInfo* /*info*/, gpointer self)
+{
+    auto* gate = static_cast<CPadGate*>(self);
+    gate->Hold();
+    std::lock_guard<std::mutex> lock(gate->m_mutex);
+    gate->m_videoProbeId = 0;   // removed by the return below
+    return GST_PAD_PROBE_REMOVE;
 }
 
 void CPadGate::OnNoMorePads(GstElement* /*element*/, gpointer self)
@@ -79,7 +104,7 @@ void CPadGate::Hold()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_released) {
-        return;   // a seek re-announcing pads after the build passes straight through
+        return;
     }
     m_held = true;
     m_changed.notify_all();

@@ -16,7 +16,10 @@ class CPadGate {
 public:
     enum class HoldAt {
         NoMorePads,   // the demuxer says all pads are there (the AVI splitter, before its first buffer)
-        VideoPad,     // the demuxer added its video pad (the DV splitter, which adds pads from data)
+        // The first picture leaves the demuxer's video pad (the DV splitter, which adds pads from data).
+        // Not the pad's announcement: the splitter takes the new pad as its own only after announcing it,
+        // and until then a seek's flush passes that pad by while the frame it is sending still follows.
+        VideoPad,
     };
 
     CPadGate() = default;
@@ -35,6 +38,7 @@ private:
     static void OnPadAdded(GstElement* element, GstPad* pad, gpointer self);
     static void OnNoMorePads(GstElement* element, gpointer self);
     static GstPadProbeReturn OnInputEvent(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+    static GstPadProbeReturn OnFirstPicture(GstPad* pad, GstPadProbeInfo* info, gpointer self);
     void Hold();
     void Detach();
 
@@ -44,6 +48,8 @@ private:
     gulong m_padAddedId = 0;
     gulong m_noMorePadsId = 0;
     gulong m_inputProbeId = 0;
+    zv::GstPtr<GstPad> m_video;   // the video pad until its first picture came (guarded by m_mutex)
+    gulong m_videoProbeId = 0;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_held = false;

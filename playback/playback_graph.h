@@ -68,7 +68,7 @@ public:
     // The sink audio goes to: "autoaudiosink" unless set (a headless export uses "fakesink"). Before
     // BuildGraph only.
     void SetAudioSinkFactory(const char* factoryName) { m_audioSinkFactory = factoryName; }
-    // The DV decoder: "avdec_dvvideo" unless set (see SnapshotDecoderFactory). Before BuildGraph only.
+    // The DV decoder: DvDecoderFactory()'s unless set. Before BuildGraph only.
     void SetDecoderFactory(const char* factoryName) { m_decoderFactory = factoryName; }
     // For one still picture (the headless snapshot): the decoder and the strip take one frame per seek and
     // none before the first, so the frame sought is the only one decoded. Before BuildGraph only. Nothing
@@ -178,7 +178,7 @@ private:
     CSeekFrameGate m_decoderGate;
     CSeekFrameGate m_stripGate;
     std::string m_audioSinkFactory = "autoaudiosink";
-    std::string m_decoderFactory = "avdec_dvvideo";
+    std::string m_decoderFactory;   // empty: DvDecoderFactory()'s
     zv::GstPtr<GstElement> m_lateSoundInput;   // touched only on the streaming thread that found the sound
     std::string m_errorDetail;
 };

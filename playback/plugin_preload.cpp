@@ -25,11 +25,11 @@ constexpr const char* kFrameworkDecoder = "avdec_dvvideo";
 // hold up the plugins after it and stay mapped for nothing.
 constexpr std::array kPlayerElements = {
     "videoconvert", "appsink",    "filesrc",      "avidemux",      "tee",           "queue",
-    "avdec_dvvideo", "dvdemux",   "capssetter",   "audioconvert",  "audioresample", "autoaudiosink",
+    kOwnDecoder,   "dvdemux",     "capssetter",   "audioconvert",  "audioresample", "autoaudiosink",
 };
 
-// The snapshot's decoder is the program's own plugin file, loaded first as it takes longest (the
-// framework's decoder in its place when that file cannot be loaded).
+// The decoder is the program's own plugin file (the framework's decoder in its place when that file cannot
+// be loaded); the snapshot loads it first, as it takes longest and the snapshot has no window to show first.
 constexpr std::array kSnapshotElements = {
     kOwnDecoder, "videoconvert", "appsink",      "filesrc",       "avidemux", "tee",     "queue",
     "dvdemux",   "capssetter",   "audioconvert", "audioresample", "fakesink", "qtdemux",
@@ -120,12 +120,12 @@ std::span<const char* const> GraphElements(GraphUse use)
     return ListFor(use);
 }
 
-const char* SnapshotDecoderFactory()
+const char* DvDecoderFactory()
 {
     return gst_init_check(nullptr, nullptr, nullptr) && LoadOwnDecoder() ? kOwnDecoder : kFrameworkDecoder;
 }
 
-const char* DecoderFactoryWith(const std::string& pluginFile)
+const char* DvDecoderFactoryWith(const std::string& pluginFile)
 {
     return gst_init_check(nullptr, nullptr, nullptr) && LoadsOwnDecoder(pluginFile) ? kOwnDecoder : kFrameworkDecoder;
 }

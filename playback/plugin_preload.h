@@ -18,13 +18,13 @@ enum class GraphUse { Player, Snapshot };
 // decoder first, as it takes longest.
 std::span<const char* const> GraphElements(GraphUse use);
 
-// The DV decoder of the snapshot's graph: the program's own plugin file, which brings the codec library
-// alone, when it loads; else the framework's decoder (the same codec, with all the library's other parts).
-// Waits for the load LoadPluginsAhead(GraphUse::Snapshot) started, or loads the file now.
-const char* SnapshotDecoderFactory();
+// The DV decoder of every graph, the player's and the snapshot's: the program's own plugin file, which
+// brings the codec library alone, when it loads; else the framework's decoder (the same codec, with all the
+// library's other parts). Waits for the load LoadPluginsAhead started, or loads the file now; decided once.
+const char* DvDecoderFactory();
 
 // The same choice for the plugin file at `pluginFile`, made anew on every call.
-const char* DecoderFactoryWith(const std::string& pluginFile);
+const char* DvDecoderFactoryWith(const std::string& pluginFile);
 
 // Initialises GStreamer (a later gst_init_check returns at once) and starts loading the plugins of
 // GraphElements(use), in order, on GStreamer's thread pool. Does nothing when GStreamer cannot be

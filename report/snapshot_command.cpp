@@ -94,7 +94,6 @@ int RunSnapshotCommand(const char* path, long long frame, const char* outputPng,
 
     CPlaybackGraph graph;
     graph.SetAudioSinkFactory("fakesink");
-    graph.SetDecoderFactory(SnapshotDecoderFactory());
     graph.m_uNotifyMsg = WM_APP_GRAPH_NOTIFY;
     // One picture: the graph decodes nothing until it is sent to the frame asked for.
     graph.HoldFramesUntilFirstSeek();

@@ -1,12 +1,14 @@
-// The snapshot's own DV decoder against the framework's on the same frames: the same caps and the same
-// bytes in every plane, for both systems, both aspects, both resolutions and both routes to the decoder
-// (straight from the AVI splitter, and behind the DV splitter), on pictures with real detail in them.
+// Our own DV decoder against the framework's on the same frames: the same caps and the same bytes in every
+// plane, for both systems, both aspects, both resolutions and both routes to the decoder (straight from the
+// AVI splitter, and behind the DV splitter), on pictures with real detail in them; and playing, the late
+// frames it leaves out.
 
 #include "playback/plugin_preload.h"
 #include "tests/fixtures/dv_pictures.h"
 #include "tests/playback/clip_files.h"
 
 #include <gst/app/gstappsink.h>
+#include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
@@ -97,7 +99,7 @@ class OwnDvDecoder : public testing::TestWithParam<DecoderCase> {};
 TEST_P(OwnDvDecoder, GivesTheFrameworkDecodersCapsAndPixels)
 {
     const DecoderCase& c = GetParam();
-    ASSERT_STREQ(SnapshotDecoderFactory(), "dvframedecoder");
+    ASSERT_STREQ(DvDecoderFactory(), "dvframedecoder");
     const pipeline_test::ClipCase clip{c.name, c.system, c.layout, fixture::AviIndex::Idx1Absolute, 3, c.aspect};
     fixture::ClipOptions options = pipeline_test::OptionsOf(clip);
     options.pictures = PatternPictures(c.system);
@@ -126,5 +128,48 @@ INSTANTIATE_TEST_SUITE_P(
                     DecoderCase{"own_ntsc_4x3_split", DvSystem::Ntsc525, AviLayout::Type1, fixture::DisplayAspect::Normal4x3},
                     DecoderCase{"own_ntsc_16x9", DvSystem::Ntsc525, AviLayout::Type2WithAudio, fixture::DisplayAspect::Wide16x9}),
     [](const testing::TestParamInfo<DecoderCase>& info) { return std::string(info.param.name); });
+
+// Playing, the sink's quality reports say how late the pictures are: a frame already too late to show
+// leaves no picture, and the decoder catches up; with the reports ignored (its qos property off) every
+// frame is decoded. The report below says frame 5 (200 ms) is the first one still in time.
+TEST(OwnDvDecoderPlaying, DropsTheFramesTheSinksReportsSayAreLate)
+{
+    const pipeline_test::ClipCase clip{"own_qos", DvSystem::Pal625, AviLayout::Type2, fixture::AviIndex::Idx1Absolute, 10};
+    ASSERT_STREQ(DvDecoderFactory(), "dvframedecoder");
+    for (const bool qos : {true, false}) {
+        SCOPED_TRACE(qos);
+        const std::string description = std::string("appsrc name=in format=time caps=\"video/x-dv, systemstream=(boolean)false, "
+                                                     "framerate=(fraction)25/1\" ! dvframedecoder name=dec qos=")
+                                      + (qos ? "true" : "false") + " ! appsink name=out sync=false";
+        const zv::GstPtr<GstElement> pipeline = zv::AdoptObject(gst_parse_launch(description.c_str(), nullptr));
+        ASSERT_TRUE(pipeline);
+        const auto named = [&](const char* name) { return zv::AdoptObject(gst_bin_get_by_name(GST_BIN(pipeline.get()), name)); };
+        const zv::GstPtr<GstElement> in = named("in");
+        const zv::GstPtr<GstElement> decoder = named("dec");
+        const zv::GstPtr<GstElement> out = named("out");
+        gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+        const zv::GstPtr<GstPad> decoderOutput = zv::AdoptObject(gst_element_get_static_pad(decoder.get(), "src"));
+        // Late by 100 ms at 0: the earliest time still shown is 0 + 2 x 100 ms (before its first picture the
+        // decoder knows no frame duration to add).
+        gst_pad_send_event(decoderOutput.get(), gst_event_new_qos(GST_QOS_TYPE_UNDERFLOW, 1.0, 100 * GST_MSECOND, 0));
+        for (int frame = 0; frame < clip.frames; ++frame) {
+            const std::vector<std::uint8_t> bytes = pipeline_test::ClipFrame(clip, frame);
+            GstBuffer* buffer = gst_buffer_new_memdup(bytes.data(), bytes.size());
+            GST_BUFFER_PTS(buffer) = frame * 40 * GST_MSECOND;
+            GST_BUFFER_DURATION(buffer) = 40 * GST_MSECOND;
+            ASSERT_EQ(gst_app_src_push_buffer(GST_APP_SRC(in.get()), buffer), GST_FLOW_OK);
+        }
+        gst_app_src_end_of_stream(GST_APP_SRC(in.get()));
+        std::vector<GstClockTime> shown;
+        while (const zv::SamplePtr sample{gst_app_sink_pull_sample(GST_APP_SINK(out.get()))}) {
+            shown.push_back(GST_BUFFER_PTS(gst_sample_get_buffer(sample.get())));
+        }
+        gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.size(), qos ? 5u : 10u);
+        EXPECT_EQ(shown.front(), qos ? 200 * GST_MSECOND : 0);
+        EXPECT_EQ(shown.back(), 360 * GST_MSECOND);
+    }
+}
 
 }  // namespace

@@ -57,7 +57,6 @@ TEST_P(PluginPreload, ListsEveryPluginTheGraphMakesAnElementFrom)
         CPlaybackGraph graph;
         graph.SetAudioSinkFactory(c.use == GraphUse::Snapshot ? "fakesink" : "autoaudiosink");
         if (c.use == GraphUse::Snapshot) {
-            graph.SetDecoderFactory(SnapshotDecoderFactory());
             graph.HoldFramesUntilFirstSeek();
         }
         EXPECT_EQ(graph.BuildGraph(pipeline_test::ClipPath(c.clip).c_str(), 2, 2, 1, 700, 100), S_OK);
@@ -81,8 +80,8 @@ INSTANTIATE_TEST_SUITE_P(Layouts, PluginPreload,
                                  + (info.param.use == GraphUse::Player ? "_player" : "_snapshot");
                          });
 
-// Without our own plugin file (not installed, or a file that is no plugin) the snapshot's graph takes the
-// framework's decoder, and a file still opens at its first picture.
+// Without our own plugin file (not installed, or a file that is no plugin) a graph takes the framework's
+// decoder, and a file still opens at its first picture.
 class WithoutOwnPluginFile : public testing::TestWithParam<const char*> {};
 
 TEST_P(WithoutOwnPluginFile, TheGraphDecodesWithTheFrameworksDecoder)
@@ -91,7 +90,7 @@ TEST_P(WithoutOwnPluginFile, TheGraphDecodesWithTheFrameworksDecoder)
     if (std::string_view(GetParam()) == "not_a_plugin.so") {
         std::ofstream(file) << "no plugin here\n";
     }
-    const char* decoder = DecoderFactoryWith(file);
+    const char* decoder = DvDecoderFactoryWith(file);
     ASSERT_STREQ(decoder, "avdec_dvvideo");
     CPlaybackGraph graph;
     graph.SetAudioSinkFactory("fakesink");
