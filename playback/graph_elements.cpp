@@ -71,6 +71,24 @@ HRESULT HandOver(GstElement* renderer, std::unique_ptr<IWindowlessControl> windo
     return S_OK;
 }
 
+// A branch's queue is there for its thread, so that a branch waiting to preroll or on the clock never
+// stalls its siblings; whatever it holds beyond that is how far the splitter runs ahead of the renderers,
+// paid for in DV frames of 120 to 144 KB (at the default second, 25 to 75 frames across the graph's
+// chain of queues). A fifth of a second in each covers a late picture or a slow read: the chain in front
+// of the decoder (the splitter's queue, the tee's, the DV splitter's) still keeps 0.4 to 0.6 s ahead.
+// That lead is the sound's too: the splitters give the sound in step with the frames, so it never gets
+// further ahead than they do, and its own queue keeps the default (a second, 200 buffers): the
+// sound is small, and a limit by count would cut its lead where the file's chunks are short.
+void LimitFrameQueue(GstElement* queue, GstPad* feed)
+{
+    constexpr guint64 kLead = 200 * GST_MSECOND;
+    constexpr guint kLeadBuffers = 8;   // frames without times (5 to 6 frames when they have them)
+    if (graph_build::PadCapsHaveName(feed, "audio/x-raw")) {
+        return;
+    }
+    g_object_set(queue, "max-size-time", kLead, "max-size-buffers", kLeadBuffers, nullptr);
+}
+
 }  // namespace
 
 namespace graph_build {
@@ -254,6 +272,7 @@ HRESULT CPlaybackGraph::ConnectPinToFilter(GstPipeline* graph, GstPad* outputPin
         if (!queue || !gst_bin_add(GST_BIN(graph), queue.get())) {
             return E_FAIL;
         }
+        LimitFrameQueue(queue.get(), outputPin);
         if (graph_build::IsPipelineActive(GST_ELEMENT(graph))) {
             gst_element_sync_state_with_parent(queue.get());
         }
