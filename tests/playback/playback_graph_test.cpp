@@ -627,6 +627,55 @@ TEST(PlaybackGraph, TheDvSplitterIsThereOnlyWhenSomeFramesCarrySound)
     }
 }
 
+// The most DV frames one of the graph's queues holds (the sound's queue left out).
+int MostFramesInAQueue(CPlaybackGraph& graph)
+{
+    int most = 0;
+    zv::ForEachElement(gst_bin_iterate_recurse(GST_BIN(graph.Graph())), [&](GstElement* element) {
+        GstElementFactory* factory = gst_element_get_factory(element);
+        if (factory == nullptr || g_strcmp0(GST_OBJECT_NAME(factory), "queue") != 0) {
+            return true;
+        }
+        const zv::GstPtr<GstPad> input = zv::AdoptObject(gst_element_get_static_pad(element, "sink"));
+        const zv::CapsPtr caps(gst_pad_get_current_caps(input.get()));
+        if (caps && gst_structure_has_name(gst_caps_get_structure(caps.get(), 0), "audio/x-raw")) {
+            return true;
+        }
+        guint buffers = 0;
+        g_object_get(element, "current-level-buffers", &buffers, nullptr);
+        most = std::max(most, static_cast<int>(buffers));
+        return true;
+    });
+    return most;
+}
+
+// Paused, the splitter runs as far ahead as the queues let it: a fifth of a second in each of the two to
+// four queues in front of a renderer, not a second (50 to 75 frames in all on these clips). The smaller
+// lead still plays the picture and the sound through to the last frame.
+TEST(PlaybackGraph, TheQueuesHoldAFewFramesAndTheSoundStillPlaysToTheEnd)
+{
+    constexpr int kFrames = 60;
+    constexpr int kMostQueued = 6;   // a fifth of a second, and a frame over
+    const ClipCase clips[] = {
+        {"lead_type2_audio", DvSystem::Pal625, AviLayout::Type2WithAudio, AviIndex::Idx1Absolute, kFrames},
+        {"lead_type1", DvSystem::Pal625, AviLayout::Type1, AviIndex::OpenDml, kFrames},
+    };
+    for (const ClipCase& clip : clips) {
+        SCOPED_TRACE(clip.name);
+        NotifyCounter notify;
+        auto graph = Build(clip, &notify);
+        ASSERT_EQ(graph->Pause(), S_OK) << graph->m_szError;
+        std::int32_t state = -1;
+        ASSERT_EQ(graph->GetState(5000, &state), S_OK);
+        EXPECT_LE(MostFramesInAQueue(*graph), kMostQueued);
+        ASSERT_EQ(graph->SeekToFrame(kFrames / 2), S_OK) << graph->m_szError;
+        EXPECT_TRUE(PlayToTheEnd(*graph, notify));
+        EXPECT_GE(LastSoundTime(*graph), (kFrames - 1) * GST_SECOND / 25);
+        EXPECT_TRUE(ShowsFrame(clip)(*graph, kFrames - 1));
+        graph->Stop();
+    }
+}
+
 // A file of one frame, with the camcorder's packs or as blank tape leaves it (not one pack, so no sound in
 // the frame either), in each layout: it builds, pauses and shows its decoded picture at once, every time.
 // Frames without sound skip the DV splitter, whose audio decoder would complain about each of them.
