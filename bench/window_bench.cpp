@@ -152,25 +152,11 @@ public:
         return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
     }
 
-    double ResidentMiB() const
-    {
-        std::ifstream in("/proc/" + std::to_string(m_pid) + "/status");
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("VmRSS:", 0) == 0)
-                return std::stod(line.substr(6)) / 1024.0;
-        return 0;
-    }
+    double ResidentMiB() const { return KibFieldMiB("status", "VmRSS:"); }
 
     // Resident MiB of the pages no file backs (heaps, stacks, the graph's buffers and queued frames): what
     // the process holds beyond the libraries' and fonts' pages.
-    double AnonymousMiB() const
-    {
-        std::ifstream in("/proc/" + std::to_string(m_pid) + "/smaps_rollup");
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("Anonymous:", 0) == 0)
-                return std::stod(line.substr(10)) / 1024.0;
-        return 0;
-    }
+    double AnonymousMiB() const { return KibFieldMiB("smaps_rollup", "Anonymous:"); }
 
     // Resident MiB of the mappings whose file path holds part: what a library's own pages weigh.
     double ResidentMiBOfFiles(const std::string& part) const
@@ -191,6 +177,16 @@ public:
     }
 
 private:
+    // The "field N kB" line of one of the process's /proc files, in MiB; 0 without one.
+    double KibFieldMiB(const char* file, const std::string& field) const
+    {
+        std::ifstream in("/proc/" + std::to_string(m_pid) + "/" + file);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind(field, 0) == 0)
+                return std::stod(line.substr(field.size())) / 1024.0;
+        return 0;
+    }
+
     pid_t m_pid = -1;
     Clock::time_point m_start;
 };
