@@ -8,7 +8,8 @@
 //     frames at 25 frames/s) against the pipeline that shows the picture and plays the sound (goal <= 0.8)
 //     and against a bare decode to a synced fake sink (goal <= 1.5);
 //   - resident memory at 11 s against the showing pipeline (goal <= 1.3), and how much of ours is the pages
-//     of Qt's own libraries (the peers are GStreamer alone).
+//     of Qt's own libraries (the peers are GStreamer alone), and the anonymous pages of both (the rest is
+//     pages of files: libraries, fonts, the shared picture memory).
 // Runs inside an X server (bench/run.sh starts it under xvfb-run). The player's settings are read from a
 // scratch folder, so its defaults apply: full decoder resolution, the built-in renderer.
 // Usage: window_bench [work folder]   (default $ZV_BENCH_DIR, else /tmp; the clip is removed afterwards)
@@ -151,14 +152,11 @@ public:
         return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
     }
 
-    double ResidentMiB() const
-    {
-        std::ifstream in("/proc/" + std::to_string(m_pid) + "/status");
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("VmRSS:", 0) == 0)
-                return std::stod(line.substr(6)) / 1024.0;
-        return 0;
-    }
+    double ResidentMiB() const { return KibFieldMiB("status", "VmRSS:"); }
+
+    // Resident MiB of the pages no file backs (heaps, stacks, the graph's buffers and queued frames): what
+    // the process holds beyond the libraries' and fonts' pages.
+    double AnonymousMiB() const { return KibFieldMiB("smaps_rollup", "Anonymous:"); }
 
     // Resident MiB of the mappings whose file path holds part: what a library's own pages weigh.
     double ResidentMiBOfFiles(const std::string& part) const
@@ -179,6 +177,16 @@ public:
     }
 
 private:
+    // The "field N kB" line of one of the process's /proc files, in MiB; 0 without one.
+    double KibFieldMiB(const char* file, const std::string& field) const
+    {
+        std::ifstream in("/proc/" + std::to_string(m_pid) + "/" + file);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind(field, 0) == 0)
+                return std::stod(line.substr(field.size())) / 1024.0;
+        return 0;
+    }
+
     pid_t m_pid = -1;
     Clock::time_point m_start;
 };
@@ -217,6 +225,7 @@ struct Playing {
     double cpuMsPerFrame = 0;
     double residentMiB = 0;
     double qtLibraryMiB = 0;   // of residentMiB, the pages of Qt's own libraries, which the peers never map
+    double anonymousMiB = 0;   // of residentMiB, the pages no file backs
 };
 
 Playing MeasurePlaying(const std::string& command)
@@ -226,7 +235,7 @@ Playing MeasurePlaying(const std::string& command)
     const double before = child.CpuSeconds();
     std::this_thread::sleep_until(child.Start() + kPlayTo);
     Playing p{(child.CpuSeconds() - before) * 1000.0 / kFramesMeasured, child.ResidentMiB(),
-              child.ResidentMiBOfFiles("/libQt6")};
+              child.ResidentMiBOfFiles("/libQt6"), child.AnonymousMiB()};
     if (!child.Running())
         p.cpuMsPerFrame = -1;   // it ended or failed before the measurement did
     return p;
@@ -268,7 +277,7 @@ int main(int argc, char** argv)
         peerFirst.push_back(b.pictureMs);
         peerWindow.push_back(b.windowMs);
     }
-    std::vector<double> oursCpu, showingCpu, bareCpu, oursMiB, showingMiB, oursQtMiB;
+    std::vector<double> oursCpu, showingCpu, bareCpu, oursMiB, showingMiB, oursQtMiB, oursAnonMiB, showingAnonMiB;
     for (int i = 0; i < kPlayRuns; ++i) {
         const Playing a = MeasurePlaying(ours);
         const Playing b = MeasurePlaying(showing);
@@ -279,6 +288,8 @@ int main(int argc, char** argv)
         oursMiB.push_back(a.residentMiB);
         oursQtMiB.push_back(a.qtLibraryMiB);
         showingMiB.push_back(b.residentMiB);
+        oursAnonMiB.push_back(a.anonymousMiB);
+        showingAnonMiB.push_back(b.anonymousMiB);
     }
     std::remove(clip.c_str());
     std::printf("launch to first picture, median ms of %d: ours %.0f (window %.0f), gst-launch %.0f (window %.0f)\n",
@@ -305,5 +316,7 @@ int main(int argc, char** argv)
                     bench::Format("%.1f MiB of ours are the pages of Qt's libraries, which the peer never maps; "
                                   "without them %.2fx", qt, (bench::Median(oursMiB) - qt) / bench::Median(showingMiB)));
     bench::PrintRow("of ours, resident pages of Qt's libraries (MiB; no peer)", qt, 0, "-");
+    bench::PrintRow("of both, anonymous pages: heaps, stacks, buffers (MiB)", bench::Median(oursAnonMiB),
+                    bench::Median(showingAnonMiB), "-");
     return 0;
 }

@@ -9,6 +9,8 @@
 #include "ui/window/position_timer.h"
 #include "ui/window/vr_window.h"
 
+#include <QApplication>
+
 namespace {
 
 constexpr int kInitialVideoWidth = 360;
@@ -27,7 +29,11 @@ CPlayerDlg::CPlayerDlg(QWidget* parent) : QDialog(parent), m_caption(this, m_men
     CreateMenuBar();
     CreateReviewParts();
     InstallKeyboardShortcuts(this, [this](int id) { OnCommand(id); });
-    setWindowIcon(AppIcon());
+    // A window without an icon of its own shows the application's: a second copy would hold its four
+    // pictures again (a quarter of a megabyte). Set here only where no program start set that one.
+    if (QApplication::windowIcon().isNull()) {
+        setWindowIcon(AppIcon());
+    }
     ResetPlaybackState();
     SizeWindowToVideo(kInitialVideoWidth, kInitialVideoHeight);
     m_caption.ShowNoFile();
