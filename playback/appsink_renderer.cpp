@@ -109,12 +109,22 @@ void CAppSinkRenderer::RequestRepaint() const
     if (window.isNull() || app == nullptr) {
         return;
     }
+    if (m_repaintPending->exchange(true)) {
+        return;   // the request on its way paints this frame too
+    }
+    QRect painted;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        painted = m_painted;
+    }
     // Only a guarded pointer crosses to the GUI thread: the window may be destroyed before the call runs,
-    // and then the call finds it gone rather than painting a dead widget.
+    // and then the call finds it gone rather than painting a dead widget. A new frame changes the picture
+    // alone; the bars around it stay as the last paint left them.
     QMetaObject::invokeMethod(
-        app, [window] {
+        app, [window, painted, pending = m_repaintPending] {
+            pending->store(false);
             if (window) {
-                window->update();
+                window->update(painted.isEmpty() ? window->rect() : painted);
             }
         },
         Qt::QueuedConnection);
@@ -163,6 +173,9 @@ HRESULT CAppSinkRenderer::SetVideoPosition(const QRect* source, const QRect* des
         if (destination != nullptr && *destination != m_destination) {
             m_destination = *destination;
             moved = true;
+        }
+        if (moved) {
+            m_painted = QRect();   // the next frame repaints the bars in their new places as well
         }
     }
     // The picture on screen was painted for the old rectangles: while paused no new frame would ever
@@ -213,6 +226,8 @@ HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
     }
     FillBars(*painter, destination, target);
     m_rows.Draw(*painter, target, frame, source);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_painted = target.intersected(destination);
     return S_OK;
 }
 

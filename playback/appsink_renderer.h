@@ -14,7 +14,9 @@
 #include <QRect>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 class QImage;
@@ -57,6 +59,10 @@ private:
     QRect m_source;
     QRect m_destination;
     std::int32_t m_aspectMode = VMR_ARMODE_NONE;
+    QRect m_painted;   // where the last paint put the picture: a new frame repaints that alone
+    // Set while a repaint request is on its way to the window's thread: frames that arrive meanwhile are
+    // shown by that one paint, so they post nothing. Shared with the request, which may outlive us.
+    std::shared_ptr<std::atomic<bool>> m_repaintPending = std::make_shared<std::atomic<bool>>(false);
     // The window's thread alone paints, and alone uses these.
     CRowRuns m_rows;
     zv::CapsPtr m_paintCaps;
