@@ -109,7 +109,7 @@ void CAppSinkRenderer::RequestRepaint() const
     if (window.isNull() || app == nullptr) {
         return;
     }
-    if (m_repaintPending->exchange(true)) {
+    if (m_route->pending.exchange(true)) {
         return;   // the request on its way paints this frame too
     }
     QRect painted;
@@ -121,10 +121,16 @@ void CAppSinkRenderer::RequestRepaint() const
     // and then the call finds it gone rather than painting a dead widget. A new frame changes the picture
     // alone; the bars around it stay as the last paint left them.
     QMetaObject::invokeMethod(
-        app, [window, painted, pending = m_repaintPending] {
-            pending->store(false);
-            if (window) {
-                window->update(painted.isEmpty() ? window->rect() : painted);
+        app, [window, painted, route = m_route] {
+            route->pending.store(false);
+            if (!window) {
+                return;
+            }
+            const QRect area = painted.isEmpty() ? window->rect() : painted;
+            if (route->handler) {
+                route->handler(window.data(), area);
+            } else {
+                window->update(area);
             }
         },
         Qt::QueuedConnection);
@@ -262,6 +268,11 @@ HRESULT CAppSinkRenderer::SetVideoClippingWindow(QWidget* window)
     std::lock_guard<std::mutex> lock(m_mutex);
     m_window = window;
     return S_OK;
+}
+
+void CAppSinkRenderer::SetRepaintHandler(RepaintHandler handler)
+{
+    m_route->handler = std::move(handler);
 }
 
 bool CAppSinkRenderer::CurrentImage(QImage& image) const

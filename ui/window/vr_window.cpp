@@ -4,8 +4,6 @@
 
 #include <QPainter>
 #include <QPaintEvent>
-#include <QElapsedTimer>
-#include <cstdio>
 
 CVRWindow::CVRWindow(QWidget* parent) : QWidget(parent)
 {
@@ -36,7 +34,6 @@ QPaintEngine* CVRWindow::paintEngine() const
 
 void CVRWindow::paintEvent(QPaintEvent* event)
 {
-    { static int n = 0; static QElapsedTimer t; if (!t.isValid()) t.start(); ++n; if (n > 200 && n < 230) fprintf(stderr, "DBGPAINT %lld us %p\n", (long long)t.nsecsElapsed()/1000, (void*)this); }
     if (m_pPlayback == nullptr) {
         QPainter painter(this);
         painter.fillRect(event->rect(), Qt::black);
