@@ -193,7 +193,7 @@ HRESULT CAppSinkRenderer::SetVideoPosition(const QRect* source, const QRect* des
     return S_OK;
 }
 
-HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
+HRESULT CAppSinkRenderer::RepaintVideo(QWidget* window, QPainter* painter)
 {
     if (painter == nullptr) {
         return E_POINTER;
@@ -232,8 +232,18 @@ HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
     }
     FillBars(*painter, destination, target);
     m_rows.Draw(*painter, target, frame, source);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_painted = target.intersected(destination);
+    const QRect painted = target.intersected(destination);
+    bool moved = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        moved = !m_painted.isEmpty() && painted != m_painted;
+        m_painted = painted;
+    }
+    // A frame of another shape than the last (its caps changed midstream) was painted inside the old
+    // picture's rectangle alone: the whole area follows, bars included.
+    if (moved && window != nullptr) {
+        window->update();
+    }
     return S_OK;
 }
 
