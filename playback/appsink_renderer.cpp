@@ -109,12 +109,28 @@ void CAppSinkRenderer::RequestRepaint() const
     if (window.isNull() || app == nullptr) {
         return;
     }
+    if (m_route->pending.exchange(true)) {
+        return;   // the request on its way paints this frame too
+    }
+    QRect painted;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        painted = m_painted;
+    }
     // Only a guarded pointer crosses to the GUI thread: the window may be destroyed before the call runs,
-    // and then the call finds it gone rather than painting a dead widget.
+    // and then the call finds it gone rather than painting a dead widget. A new frame changes the picture
+    // alone; the bars around it stay as the last paint left them.
     QMetaObject::invokeMethod(
-        app, [window] {
-            if (window) {
-                window->update();
+        app, [window, painted, route = m_route] {
+            route->pending.store(false);
+            if (!window) {
+                return;
+            }
+            const QRect area = painted.isEmpty() ? window->rect() : painted;
+            if (route->handler) {
+                route->handler(window.data(), area);
+            } else {
+                window->update(area);
             }
         },
         Qt::QueuedConnection);
@@ -164,6 +180,9 @@ HRESULT CAppSinkRenderer::SetVideoPosition(const QRect* source, const QRect* des
             m_destination = *destination;
             moved = true;
         }
+        if (moved) {
+            m_painted = QRect();   // the next frame repaints the bars in their new places as well
+        }
     }
     // The picture on screen was painted for the old rectangles: while paused no new frame would ever
     // replace it, so the window paints the frame it has again, in its new place. Called on the window's
@@ -174,7 +193,7 @@ HRESULT CAppSinkRenderer::SetVideoPosition(const QRect* source, const QRect* des
     return S_OK;
 }
 
-HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
+HRESULT CAppSinkRenderer::RepaintVideo(QWidget* window, QPainter* painter)
 {
     if (painter == nullptr) {
         return E_POINTER;
@@ -213,6 +232,18 @@ HRESULT CAppSinkRenderer::RepaintVideo(QWidget* /*window*/, QPainter* painter)
     }
     FillBars(*painter, destination, target);
     m_rows.Draw(*painter, target, frame, source);
+    const QRect painted = target.intersected(destination);
+    bool moved = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        moved = !m_painted.isEmpty() && painted != m_painted;
+        m_painted = painted;
+    }
+    // A frame of another shape than the last (its caps changed midstream) was painted inside the old
+    // picture's rectangle alone: the whole area follows, bars included.
+    if (moved && window != nullptr) {
+        window->update();
+    }
     return S_OK;
 }
 
@@ -247,6 +278,11 @@ HRESULT CAppSinkRenderer::SetVideoClippingWindow(QWidget* window)
     std::lock_guard<std::mutex> lock(m_mutex);
     m_window = window;
     return S_OK;
+}
+
+void CAppSinkRenderer::SetRepaintHandler(RepaintHandler handler)
+{
+    m_route->handler = std::move(handler);
 }
 
 bool CAppSinkRenderer::CurrentImage(QImage& image) const

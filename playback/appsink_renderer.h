@@ -14,7 +14,10 @@
 #include <QRect>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 
 class QImage;
@@ -32,6 +35,12 @@ public:
     HRESULT RepaintVideo(QWidget* window, QPainter* painter) override;
     HRESULT SetAspectRatioMode(std::int32_t mode) override;
     HRESULT SetVideoClippingWindow(QWidget* window) override;
+
+    // Where a new frame's repaint goes, on the window's thread: handler(window, area) instead of
+    // window->update(area), for a window that gathers the frames of several renderers into one paint.
+    // An empty handler goes back to updating the window straight away. The window's thread alone calls this.
+    using RepaintHandler = std::function<void(QWidget* window, const QRect& area)>;
+    void SetRepaintHandler(RepaintHandler handler);
 
     // A deep copy of the frame the renderer shows now (Format_RGB32 at its native size); false before
     // the first frame.
@@ -57,6 +66,15 @@ private:
     QRect m_source;
     QRect m_destination;
     std::int32_t m_aspectMode = VMR_ARMODE_NONE;
+    QRect m_painted;   // where the last paint put the picture: a new frame repaints that alone
+    // What a repaint request carries to the window's thread, shared with the request, which may outlive us.
+    // pending is set while a request is on its way: frames that arrive meanwhile are shown by that one
+    // paint, so they post nothing. The window's thread alone uses handler.
+    struct RepaintRoute {
+        std::atomic<bool> pending{false};
+        RepaintHandler handler;
+    };
+    std::shared_ptr<RepaintRoute> m_route = std::make_shared<RepaintRoute>();
     // The window's thread alone paints, and alone uses these.
     CRowRuns m_rows;
     zv::CapsPtr m_paintCaps;

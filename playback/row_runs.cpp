@@ -53,26 +53,43 @@ QImage PositionProbe(const QRect& source)
     return probe;
 }
 
-// The source row every row of target shows, or -1 for a row that is not one whole source row unscaled.
-std::vector<int> RowsPicked(const QRect& target, const QRect& source, QImage::Format format)
+// Copying runs shorter than this on average costs more per pixel than the painter's own scaling.
+constexpr int kShortestAverageColumnRun = 8;
+
+// Where the painter puts the source's pixels in target: the source row each target row shows and the
+// source column each target column shows, the same in every row; both empty when some row mixes source
+// rows or differs from the others' columns (the painter blends, or does more than pick).
+struct Picked {
+    std::vector<int> rows;
+    std::vector<int> columns;
+};
+
+Picked PositionsPicked(const QRect& target, const QRect& source, QImage::Format format)
 {
-    QImage picked(target.right() + 1, target.bottom() + 1, format);
-    picked.fill(0);
+    QImage painted(target.right() + 1, target.bottom() + 1, format);
+    painted.fill(0);
     {
-        QPainter painter(&picked);
+        QPainter painter(&painted);
         painter.drawImage(target, PositionProbe(source), source);
     }
-    std::vector<int> rows(static_cast<std::size_t>(target.height()), -1);
+    Picked picked;
     for (int y = 0; y < target.height(); ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(picked.constScanLine(target.y() + y)) + target.x();
-        const std::uint32_t first = row[0] & 0xFFFFFFu;
-        bool whole = (first & kColumnMask) == static_cast<std::uint32_t>(source.x());
-        for (int x = 1; whole && x < target.width(); ++x) {
-            whole = (row[x] & 0xFFFFFFu) == first + static_cast<std::uint32_t>(x);
+        const auto* row = reinterpret_cast<const std::uint32_t*>(painted.constScanLine(target.y() + y)) + target.x();
+        const std::uint32_t sourceRow = (row[0] & 0xFFFFFFu) >> 12;
+        for (int x = 0; x < target.width(); ++x) {
+            const std::uint32_t position = row[x] & 0xFFFFFFu;
+            const int column = static_cast<int>(position & kColumnMask);
+            if (position >> 12 != sourceRow || (y == 0 ? column < source.x() || column > source.right()
+                                                       : column != picked.columns[static_cast<std::size_t>(x)])) {
+                return {};
+            }
+            if (y == 0) {
+                picked.columns.push_back(column);
+            }
         }
-        rows[static_cast<std::size_t>(y)] = whole ? static_cast<int>(first >> 12) : -1;
+        picked.rows.push_back(static_cast<int>(sourceRow));
     }
-    return rows;
+    return picked;
 }
 
 }  // namespace
@@ -86,20 +103,38 @@ const std::vector<CRowRuns::Run>& CRowRuns::RunsFor(const QRect& target, const Q
     m_target = target;
     m_source = source;
     m_format = format;
-    m_runs.clear();
-    const bool rowsOnly = Is32BitFormat(format) && !target.isEmpty() && !source.isEmpty() && source.x() >= 0
-                       && source.y() >= 0 && target.x() >= 0 && target.y() >= 0 && target.width() == source.width()
-                       && source.right() < kProbeLimit && source.bottom() < kProbeLimit;
-    if (!rowsOnly) {
-        return m_runs;
+    if (!LearnRuns(target, source, format)) {
+        m_runs.clear();   // the painter does more than pick rows and columns here: leave it all to the painter
+        m_columns.clear();
     }
-    const std::vector<int> rows = RowsPicked(target, source, format);
-    for (int y = 0; y < target.height(); ++y) {
-        const int from = rows[static_cast<std::size_t>(y)];
-        if (from < 0) {
-            m_runs.clear();   // the painter does more than pick rows here: leave it all to the painter
-            return m_runs;
+    return m_runs;
+}
+
+bool CRowRuns::LearnRuns(const QRect& target, const QRect& source, QImage::Format format)
+{
+    m_runs.clear();
+    m_columns.clear();
+    const bool copyable = Is32BitFormat(format) && !target.isEmpty() && !source.isEmpty() && source.x() >= 0
+                       && source.y() >= 0 && target.x() >= 0 && target.y() >= 0 && source.right() < kProbeLimit
+                       && source.bottom() < kProbeLimit;
+    const Picked picked = copyable ? PositionsPicked(target, source, format) : Picked{};
+    if (picked.rows.empty()) {
+        return false;
+    }
+    for (int x = 0; x < target.width(); ++x) {
+        const int from = picked.columns[static_cast<std::size_t>(x)];
+        if (!m_columns.empty() && m_columns.back().targetX + m_columns.back().count == x
+            && m_columns.back().sourceX + m_columns.back().count == from) {
+            ++m_columns.back().count;
+        } else {
+            m_columns.push_back(ColumnRun{x, from, 1});
         }
+    }
+    if (static_cast<int>(m_columns.size()) * kShortestAverageColumnRun > target.width() && m_columns.size() > 1) {
+        return false;
+    }
+    for (int y = 0; y < target.height(); ++y) {
+        const int from = picked.rows[static_cast<std::size_t>(y)];
         if (!m_runs.empty() && m_runs.back().targetY + m_runs.back().rows == target.y() + y
             && m_runs.back().sourceY + m_runs.back().rows == from) {
             ++m_runs.back().rows;
@@ -107,7 +142,7 @@ const std::vector<CRowRuns::Run>& CRowRuns::RunsFor(const QRect& target, const Q
             m_runs.push_back(Run{target.y() + y, from, 1});
         }
     }
-    return m_runs;
+    return true;
 }
 
 void CRowRuns::Draw(QPainter& painter, const QRect& target, const CVideoFrame& frame, const QRect& source)
@@ -120,10 +155,10 @@ void CRowRuns::Draw(QPainter& painter, const QRect& target, const CVideoFrame& f
         painter.drawImage(target, frame.Image(m_scratch), source);
         return;
     }
-    WriteRuns(painter, target, frame, source);
+    WriteRuns(painter, target, frame);
 }
 
-void CRowRuns::WriteRuns(QPainter& painter, const QRect& target, const CVideoFrame& frame, const QRect& source) const
+void CRowRuns::WriteRuns(QPainter& painter, const QRect& target, const CVideoFrame& frame) const
 {
     QPaintEngine* engine = painter.paintEngine();
     auto* device = static_cast<QImage*>(engine->paintDevice());
@@ -134,11 +169,15 @@ void CRowRuns::WriteRuns(QPainter& painter, const QRect& target, const CVideoFra
     const qsizetype stride = device->bytesPerLine();
     const auto writeInside = [&](const QRect& area) {
         for (const Run& run : m_runs) {
-            const QRect part = QRect(target.x(), run.targetY, target.width(), run.rows).translated(shift) & area;
-            const int sourceX = source.x() + part.left() - shift.x() - target.x();
-            for (int y = part.top(); y <= part.bottom(); ++y) {
-                auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride) + part.left();
-                frame.Row(run.sourceY + y - shift.y() - run.targetY, sourceX, part.width(), row);
+            const QRect rows = QRect(target.x(), run.targetY, target.width(), run.rows).translated(shift) & area;
+            for (const ColumnRun& columns : m_columns) {
+                const int left = target.x() + shift.x() + columns.targetX;
+                const QRect part = rows & QRect(left, rows.top(), columns.count, rows.height());
+                const int sourceX = columns.sourceX + part.left() - left;
+                for (int y = part.top(); y <= part.bottom(); ++y) {
+                    auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride) + part.left();
+                    frame.Row(run.sourceY + y - shift.y() - run.targetY, sourceX, part.width(), row);
+                }
             }
         }
     };

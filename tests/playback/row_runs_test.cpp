@@ -32,10 +32,13 @@ const RowCase kCases[] = {
     {"ntsc_one_to_one", {720, 480}, {0, 0, 720, 480}, {3, 7}, {}, false, true},
     {"taller_area_repeats_rows", {720, 576}, {0, 0, 720, 700}, {0, 0}, {}, false, true},
     {"wider_area_scales_columns", {720, 576}, {0, 0, 1024, 576}, {0, 0}, {}, false, false},
+    {"pal_strip_narrowed_and_letterboxed", {768, 100}, {0, 3, 720, 93}, {0, 5}, {}, false, true},
+    {"narrower_clipped_area_drops_columns", {720, 576}, {4, 0, 700, 576}, {2, 3}, {0, 50, 300, 200}, false, true},
     {"smoothing_asked_for", {720, 576}, {0, 18, 720, 540}, {0, 0}, {}, true, false},
     {"pal_yuv_letterboxed", {720, 576}, {0, 18, 720, 540}, {0, 25}, {}, false, true, GST_VIDEO_FORMAT_I420},
     {"ntsc_yuv_odd_shift", {720, 480}, {0, 0, 720, 480}, {3, 7}, {}, false, true, GST_VIDEO_FORMAT_Y41B},
     {"pal_yuv_scaled_by_the_painter", {720, 576}, {0, 0, 1024, 576}, {0, 0}, {}, false, false, GST_VIDEO_FORMAT_I420},
+    {"ntsc_yuv_narrowed_odd_shift", {720, 480}, {0, 10, 654, 460}, {3, 7}, {}, false, true, GST_VIDEO_FORMAT_Y41B},
     {"pal_yuv_clipped_by_the_painter", {720, 576}, {0, 18, 720, 540}, {0, 25}, {0, 100, 720, 300}, false, true,
      GST_VIDEO_FORMAT_I420},
 };

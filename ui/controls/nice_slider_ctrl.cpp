@@ -245,11 +245,41 @@ void CNiceSliderCtrl::wheelEvent(QWheelEvent* event)
     NotifyParent(TB_ENDTRACK);
 }
 
+QRect CNiceSliderCtrl::HandleColumns() const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    return orientation() == Qt::Horizontal ? QRect(handle.left(), 0, handle.width(), height())
+                                           : QRect(0, handle.top(), width(), handle.height());
+}
+
+void CNiceSliderCtrl::sliderChange(SliderChange change)
+{
+    if (change != SliderValueChange || m_shownHandle.isEmpty()) {
+        m_shownHandle = QRect();
+        QSlider::sliderChange(change);
+        return;
+    }
+    const QRect handle = HandleColumns();
+    if (handle != m_shownHandle) {
+        update(handle | m_shownHandle);
+        m_shownHandle = handle;
+    }
+}
+
+void CNiceSliderCtrl::resizeEvent(QResizeEvent* event)
+{
+    m_shownHandle = QRect();
+    QSlider::resizeEvent(event);
+}
+
 void CNiceSliderCtrl::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);
     QStyleOptionSlider option;
     initStyleOption(&option);
+    m_shownHandle = HandleColumns();
     option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
     painter.drawComplexControl(QStyle::CC_Slider, option);
     PaintTics(painter, option);

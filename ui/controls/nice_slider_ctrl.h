@@ -56,15 +56,21 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // A new value repaints only the columns of the thumb's old and new places, and nothing at all while
+    // the thumb stays on the same pixels (a long file moves it a pixel every few seconds of playing).
+    void sliderChange(SliderChange change) override;
 
 private:
     void NotifyParent(int code);
     void CancelDrag();
     void PaintTics(QPainter& painter, const QStyleOptionSlider& option) const;
+    QRect HandleColumns() const;   // the thumb's columns, the whole height (the tick marks below it too)
 
     bool m_bDragging = false;  // the left button went down here and has not come up
     bool m_bChanged = false;   // the position moved during this press; 4 and 8 are still due
     bool m_bKeyPressed = false;  // a trackbar key went down here: its release ends the keyboard move
     int m_nKeyAction = QAbstractSlider::SliderNoAction;  // the action the key or wheel event triggered
     std::vector<int> m_tics;
+    QRect m_shownHandle;   // HandleColumns() as last painted; empty: unknown, the next change repaints all
 };

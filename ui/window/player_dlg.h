@@ -14,6 +14,7 @@
 #include "dvfilter/result_codes.h"
 #include "export/export_progress.h"
 #include "settings/player_settings.h"
+#include "ui/window/frame_pacer.h"
 #include "ui/window/file_caption.h"
 #include "ui/window/file_names.h"
 #include "ui/window/player_menu.h"
@@ -199,7 +200,8 @@ private:
     std::string m_commandLineFile;
     bool m_bHandOverPending = false;
 
-    // Playback state.
+    // Playback state. The pacer outlives the graph whose renderers it paces.
+    CFramePacer m_framePacer;
     std::unique_ptr<CPlaybackGraph> m_pPlayback;
     CFileNames m_names;
     std::int32_t m_nStateBeforeDrag = 0;

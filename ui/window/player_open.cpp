@@ -138,6 +138,8 @@ HRESULT CPlayerDlg::BuildAndPause()
     }
     m_pVideo->SetPlayback(m_pPlayback.get());
     m_pMeta->SetPlayback(m_pPlayback.get());
+    // The picture and the strip of a frame in one paint.
+    m_framePacer.Pace({m_pPlayback->VideoControl(), m_pPlayback->MetaControl()});
 
     hr = m_pPlayback->Pause();
     if (FAILED(hr)) {
@@ -193,6 +195,7 @@ void CPlayerDlg::OnFileClose()
 void CPlayerDlg::ReleaseGraph()
 {
     m_pPositionTimer->Kill();
+    m_framePacer.Pace({});
     m_pVideo->SetPlayback(nullptr);
     m_pMeta->SetPlayback(nullptr);
     m_pPlayback.reset();

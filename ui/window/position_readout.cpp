@@ -13,6 +13,10 @@ void CPositionReadout::Create(QWidget* parent)
     m_pLabel = new QLabel(parent);   // owned by parent
     m_pLabel->setObjectName(QStringLiteral("PositionReadout"));
     m_pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The label fills its own rectangle in the strip's face colour: its text changes ten times a second
+    // while playing, and an opaque label repaints alone, without the strip beneath it.
+    m_pLabel->setBackgroundRole(QPalette::Button);
+    m_pLabel->setAutoFillBackground(true);
     // Digits of one width, so the text does not shift as the numbers change.
     QFont font = m_pLabel->font();
     font.setStyleHint(QFont::Monospace);

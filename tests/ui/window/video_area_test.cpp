@@ -6,10 +6,13 @@
 #include "tests/fixtures/frame_identity.h"
 #include "tests/playback/clip_files.h"
 #include "ui/window/command_ids.h"
+#include "ui/window/frame_pacer.h"
 #include "ui/window/player_dlg.h"
 #include "ui/window/vr_window.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPaintEvent>
 #include <QImage>
 #include <QScreen>
 
@@ -128,6 +131,69 @@ TEST(VideoArea, AResizeWhilePausedShowsThePausedFrameInTheNewRectangleAtOnce)
     }
     EXPECT_EQ(wintest::CurrentFrame(dialog), 4);
     dialog.OnCommand(ID_APP_EXIT);
+}
+
+// Counts its paints and the area each one covered.
+class PaintCounter : public QWidget {
+public:
+    int paints = 0;
+    QRect painted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        ++paints;
+        painted = event->rect();
+    }
+};
+
+// The picture's and the strip's frames go out in one paint when both have come, and a lone one after the
+// pacer's wait at most; only the areas the renderers named are repainted.
+TEST(FramePacer, PaintsTheTwoAreasTogetherOrTheLoneOneAfterTheWait)
+{
+    struct Case {
+        const char* name;
+        bool stripArrives;
+    };
+    for (const Case c : {Case{"both", true}, Case{"picture alone", false}}) {
+        SCOPED_TRACE(c.name);
+        QWidget window;
+        window.resize(400, 300);
+        auto* picture = new PaintCounter;   // owned by window
+        auto* strip = new PaintCounter;
+        picture->setParent(&window);
+        strip->setParent(&window);
+        picture->setGeometry(0, 0, 400, 200);
+        strip->setGeometry(0, 200, 400, 100);
+        window.show();
+        QCoreApplication::processEvents();
+        const zv::GstPtr<GstElement> sinks[] = {zv::AdoptObject(gst_element_factory_make("appsink", nullptr)),
+                                                zv::AdoptObject(gst_element_factory_make("appsink", nullptr))};
+        ASSERT_TRUE(sinks[0] && sinks[1]);
+        CAppSinkRenderer video(sinks[0].get());
+        CAppSinkRenderer meta(sinks[1].get());
+        CFramePacer pacer;
+        pacer.Pace({&video, &meta, nullptr});
+        const int before[] = {picture->paints, strip->paints};
+
+        pacer.Arrived(picture, QRect(0, 18, 400, 164));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(picture->paints, before[0]) << "held for the strip's frame";
+        QElapsedTimer waited;
+        waited.start();
+        if (c.stripArrives) {
+            pacer.Arrived(strip, QRect(0, 3, 400, 93));
+        }
+        while (picture->paints == before[0] && waited.elapsed() < 1000) {
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(picture->paints, before[0] + 1);
+        EXPECT_EQ(picture->painted, QRect(0, 18, 400, 164));
+        EXPECT_EQ(strip->paints, before[1] + (c.stripArrives ? 1 : 0));
+        if (!c.stripArrives) {
+            EXPECT_GE(waited.elapsed(), CFramePacer::kWaitMs - 1);
+        }
+    }
 }
 
 }  // namespace
