@@ -1,9 +1,16 @@
 #include "dvmeta/dv_metadata_strip.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr std::int32_t kNominalWidth625 = 768;
 constexpr std::int32_t kNominalWidth525 = 640;
+
+bool SameLayout(const DvOverlayLayout& a, const DvOverlayLayout& b)
+{
+    return a.fontHeight == b.fontHeight && a.x == b.x && a.y == b.y;
+}
 
 }  // namespace
 
@@ -87,8 +94,6 @@ const std::uint8_t* CDvMetadataStrip::Transform(const std::uint8_t* frame, std::
         ComputeLayout();
         m_overlayReady = CreateOverlay(m_strideWidth, m_height) ? 1 : 0;
     }
-    if (m_overlayReady)
-        m_overlay.Clear();
     if (mediaStart)
         m_mediaStart = *mediaStart;
     ExtractPacks(m_packTable, m_timecodeMode, frame, length);
@@ -148,6 +153,7 @@ bool CDvMetadataStrip::CreateOverlay(std::int32_t width, std::int32_t height)
     if (!m_overlay.Create(width, height, m_fontHeight))
         return false;
     m_pixels = m_overlay.Pixels();
+    m_drawn = false;
     return true;
 }
 
@@ -155,14 +161,43 @@ void CDvMetadataStrip::FreeOverlay()
 {
     m_overlay.Free();
     m_pixels = nullptr;
+    m_drawn = false;
 }
 
 void CDvMetadataStrip::DrawOverlay()
 {
     const DvOverlayLayout layout = Layout();
-    for (const DvOverlayStep& step : kOverlaySteps) {
+    const bool whole = !m_drawn || !SameLayout(layout, m_drawnLayout);
+    std::array<DvTextBox, kStripTexts> boxes{};
+    std::array<bool, kStripTexts> changed{};
+    for (std::size_t i = 0; i < kStripTexts; ++i) {
+        const DvOverlayStep& step = kOverlaySteps[i];
         FormatField(step.field);
-        m_overlay.DrawText(layout.x[static_cast<std::size_t>(step.column)], layout.y[static_cast<std::size_t>(step.row)],
-                           step.ink, m_text);
+        const auto length = static_cast<std::int32_t>(strnlen(m_text, CGlyphAtlas::kMaxTextLength));
+        boxes[i] = TextBox(layout.x[static_cast<std::size_t>(step.column)], layout.y[static_cast<std::size_t>(step.row)],
+                           length, CellWidth(), CellHeight(), CGlyphAtlas::kMargin);
+        changed[i] = whole || std::strncmp(m_text, m_drawnText[i], kDvTextSize) != 0;
+        if (changed[i])
+            std::memcpy(m_drawnText[i], m_text, kDvTextSize);
     }
+    DvStripDamage damage;
+    if (whole) {
+        m_overlay.Clear();
+        damage.repaint.fill(true);
+    } else {
+        damage = FindStripDamage(m_drawnBox, boxes, changed);
+        for (std::size_t i = 0; i < kStripTexts; ++i) {
+            if (damage.repaint[i])
+                m_overlay.ClearBox(damage.clear[i].left, damage.clear[i].top, damage.clear[i].right, damage.clear[i].bottom);
+        }
+    }
+    for (std::size_t i = 0; i < kStripTexts; ++i) {
+        const DvOverlayStep& step = kOverlaySteps[i];
+        if (damage.repaint[i])
+            m_overlay.DrawText(layout.x[static_cast<std::size_t>(step.column)],
+                               layout.y[static_cast<std::size_t>(step.row)], step.ink, m_drawnText[i]);
+    }
+    m_drawnBox = boxes;
+    m_drawnLayout = layout;
+    m_drawn = true;
 }

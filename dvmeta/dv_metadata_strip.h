@@ -13,6 +13,9 @@
 #include "dvmeta/dv_text.h"
 #include "dvmeta/overlay_layout.h"
 #include "dvmeta/overlay_surface.h"
+#include "dvmeta/strip_damage.h"
+
+#include <array>
 
 // The settings a strip is painted with, as one value: a strip that paints on one thread can follow
 // another that is configured on others.
@@ -50,8 +53,8 @@ public:
     // COverlaySurface::PrepareGlyphs): for the thread that starts a stream, not the one that paints it.
     void PrepareGlyphs() { m_overlay.PrepareGlyphs(); }
 
-    // One frame: creates the overlay when not ready, clears it, stores mediaStart (when given), extracts
-    // the packs and draws the twelve texts. Returns StrideWidth() x Height() x 4 bytes (B, G, R, X, top
+    // One frame: creates the overlay when not ready, stores mediaStart (when given), extracts the packs
+    // and paints the twelve texts (repainting only where they differ from the last frame's). Returns StrideWidth() x Height() x 4 bytes (B, G, R, X, top
     // row first), valid until the next call, or nullptr when the overlay cannot be created (the packs
     // and the frame number are still taken). Allocates nothing once the overlay exists.
     const std::uint8_t* Transform(const std::uint8_t* frame, std::size_t length, const std::int64_t* mediaStart);
@@ -100,4 +103,9 @@ private:
     DvText m_text{};
     std::int32_t m_shutterKey = 0x7FFF;
     std::int32_t m_shutterSpeed = -1;
+    // What the overlay shows: while m_drawn, a whole paint of these texts, in painting order, at this layout.
+    bool m_drawn = false;
+    DvOverlayLayout m_drawnLayout{};
+    std::array<DvText, kStripTexts> m_drawnText{};
+    std::array<DvTextBox, kStripTexts> m_drawnBox{};
 };

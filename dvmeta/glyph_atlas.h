@@ -33,11 +33,11 @@ public:
                   int ink, const char* text) const;
 
     static constexpr int kMaxTextLength = 127;
+    static constexpr int kMargin = 2;   // spill columns kept on each side of a cell
 
 private:
     static constexpr int kFirstGlyph = 0x20;
     static constexpr int kGlyphCount = 0x7F - kFirstGlyph;
-    static constexpr int kMargin = 2;   // spill columns kept on each side of a cell
 
     int GlyphIndex(char c) const;
     // Row `row` of a glyph's slot (kMargin + cell width + kMargin pixels).

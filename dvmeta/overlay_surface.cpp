@@ -66,6 +66,20 @@ void COverlaySurface::Clear()
         std::memset(m_pixels, 0, static_cast<std::size_t>(m_image.sizeInBytes()));
 }
 
+void COverlaySurface::ClearBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
+{
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, m_image.width());
+    bottom = std::min(bottom, m_image.height());
+    if (!m_pixels || left >= right || top >= bottom)
+        return;
+    const auto width = static_cast<std::size_t>(m_image.width());
+    for (std::int32_t row = top; row < bottom; ++row)
+        std::memset(m_pixels + (static_cast<std::size_t>(row) * width + static_cast<std::size_t>(left)) * 4, 0,
+                    static_cast<std::size_t>(right - left) * 4);
+}
+
 void COverlaySurface::DrawText(std::int32_t x, std::int32_t y, DvInk ink, const char* text)
 {
     if (m_pixels)

@@ -38,6 +38,8 @@ public:
 
     // All bytes 0.
     void Clear();
+    // The bytes of the pixels in [left, right) x [top, bottom) 0, cut off at the image's edges.
+    void ClearBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
     // Opaque text with the top-left corner of its first cell at (x, y), cut off at the image's edges.
     void DrawText(std::int32_t x, std::int32_t y, DvInk ink, const char* text);
 

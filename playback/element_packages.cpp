@@ -16,7 +16,7 @@ constexpr std::array kElements{
     ElementPackage{"pipeline", kCore, kProgram, "the playback graph"},
     ElementPackage{"bin", kCore, kProgram, "each renderer's chain"},
     ElementPackage{"filesrc", kCore, kProgram, "the file reader"},
-    ElementPackage{"queue", kCore, kProgram, "the start of each demuxer output and tee branch"},
+    ElementPackage{"queue", kCore, kProgram, "the start of each tee branch and of the sound"},
     ElementPackage{"tee", kCore, kProgram, "the infinite pin tee"},
     ElementPackage{"fakesink", kCore, kProgram, "the sound of a command-line snapshot"},
     ElementPackage{"avidemux", kGood, kProgram, "the AVI splitter"},

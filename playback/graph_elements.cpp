@@ -71,6 +71,12 @@ HRESULT HandOver(GstElement* renderer, std::unique_ptr<IWindowlessControl> windo
     return S_OK;
 }
 
+bool IsTee(GstElement* element)
+{
+    GstElementFactory* factory = gst_element_get_factory(element);
+    return factory != nullptr && std::strcmp(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "tee") == 0;
+}
+
 }  // namespace
 
 namespace graph_build {
@@ -244,11 +250,12 @@ HRESULT CPlaybackGraph::ConnectPinToFilter(GstPipeline* graph, GstPad* outputPin
         return hr;
     }
     // A demuxer output or tee branch gets a queue of its own: without one a branch waiting to preroll
-    // would stall its siblings.
+    // would stall its siblings. The tee never waits (each of its branches has its queue), so the frames
+    // reach it on the demuxer's own thread: one thread fewer to wake for every frame.
     zv::GstPtr<GstElement> queue;
     zv::GstPtr<GstPad> source = zv::RefObject(outputPin);
     const zv::GstPtr<GstPadTemplate> templ = zv::AdoptObject(gst_pad_get_pad_template(outputPin));
-    const bool needsQueue = templ && GST_PAD_TEMPLATE_PRESENCE(templ.get()) != GST_PAD_ALWAYS;
+    const bool needsQueue = templ && GST_PAD_TEMPLATE_PRESENCE(templ.get()) != GST_PAD_ALWAYS && !IsTee(destination);
     if (needsQueue) {
         queue = MakeElement("queue");
         if (!queue || !gst_bin_add(GST_BIN(graph), queue.get())) {

@@ -269,6 +269,49 @@ TEST(DvStrip, LaterTextOverdrawsEarlier)
             ASSERT_EQ(std::memcmp(pa + (y * 640 + x) * 4, pb + (y * 640 + x) * 4, 4), 0) << x << "," << y;
 }
 
+// A strip that repaints only what changed from its last frame gives, frame after frame, the very pixels of
+// a strip painting that frame anew: texts changing alone, all at once, overdrawing their neighbours (the
+// long date) and going back, at both line systems, both sizes and after a new stride.
+TEST(DvStrip, RepaintingWhatChangedGivesTheWholePaint)
+{
+    const auto withTimecode = [](std::vector<std::uint8_t> frame, std::uint8_t ff, std::uint8_t ss) {
+        for (std::size_t s = 0; s < frame.size() / kDifSequenceSize; ++s)
+            PutPack(frame, s, 0, {kPackTimecode, ff, ss, 0x59, 0x23});
+        return frame;
+    };
+    std::vector<std::uint8_t> longDate = BlankFrame(dvtest::kFrame525);
+    PutPack(longDate, 0, 1, {kPackRecDate, 0xFF, 0x39, 0x1F, 0xFF});
+    std::vector<std::uint8_t> otherShutter = dvtest::CamcorderFrame625();
+    PutPack(otherShutter, 3, dvtest::kFirstVauxSlot + 4, {kPackShutter, 0xFF, 0xFF, 0x35, 0x02});
+    const std::vector<std::vector<std::uint8_t>> frames = {
+        dvtest::CamcorderFrame625(), withTimecode(dvtest::CamcorderFrame625(), 0x01, 0x00),
+        withTimecode(dvtest::CamcorderFrame625(), 0x02, 0x00), BlankFrame(dvtest::kFrame625), otherShutter,
+        longDate, BlankFrame(dvtest::kFrame525), longDate, withTimecode(longDate, 0x11, 0x38), BlankFrame(100)};
+    struct Case {
+        bool is625;
+        std::int32_t width, height, widerStride;
+    };
+    for (const Case c : {Case{true, 700, 100, 800}, Case{false, 700, 100, 700}, Case{false, 350, 50, 400}}) {
+        CDvMetadataStrip repainted;
+        repainted.SetOverlaySize(c.width, c.height);
+        repainted.SetIs625(c.is625);
+        repainted.OfferNominalWidth();
+        for (std::int64_t n = 0; n < 2 * static_cast<std::int64_t>(frames.size()); ++n) {
+            if (n == static_cast<std::int64_t>(frames.size()))
+                repainted.SetStrideWidth(c.widerStride);
+            const std::vector<std::uint8_t>& frame = frames[static_cast<std::size_t>(n) % frames.size()];
+            const std::int64_t frameNumber = n % 3 == 0 ? n : 7;
+            CDvMetadataStrip whole;
+            whole.Follow(repainted.Settings());
+            const std::uint8_t* ours = repainted.Transform(frame.data(), frame.size(), &frameNumber);
+            const std::uint8_t* fresh = whole.Transform(frame.data(), frame.size(), &frameNumber);
+            ASSERT_TRUE(ours && fresh);
+            const auto bytes = static_cast<std::size_t>(repainted.StrideWidth()) * repainted.Height() * 4;
+            ASSERT_EQ(std::memcmp(ours, fresh, bytes), 0) << "625 " << c.is625 << " height " << c.height << " frame " << n;
+        }
+    }
+}
+
 // The copied glyph cells give the same pixels as drawing the text with QPainter on opaque black, also
 // where the image edges cut the text off.
 TEST(DvStrip, GlyphCellsMatchDirectTextDrawing)

@@ -109,7 +109,7 @@ const MissingElement kMissing[] = {
     {"filesrc", &kWithSound, "Could not create the file reader", kCore},
     {"avidemux", &kWithSound, "Could not create AVI splitter", kGood},
     {"tee", &kWithSound, "Could not create Tee filter", kCore},
-    {"queue", &kWithSound, "Could not connect from AVI splitter", kCore},
+    {"queue", &kWithSound, "Could not render Avi Splitter audio output", kCore},
     {"avdec_dvvideo", &kWithSound, "Could not create DV decoder", "gstreamer1.0-libav"},
     {"dvframedecoder", &kWithSound, "Could not create DV decoder", nullptr},
     {"audioresample", &kWithSound, "Could not render Avi Splitter audio output", kBase},
