@@ -11,12 +11,16 @@ namespace {
 constexpr std::size_t kFramesAhead = 64;
 // A read from the page cache takes about a microsecond; one that had to wait for a disk, tens at least.
 constexpr auto kDiskWait = std::chrono::microseconds(40);
-constexpr int kSlowReadsInARow = 4;
+// Reads are timed in blocks: reading the clock costs a few percent of a read from the cache, so timing
+// every read alone would make a cached scan measurably slower than one that never looks.
+constexpr int kReadsTimed = 4;
+// A slow block may be the scan losing the processor on a busy machine, now and then; two in a row are the disk.
+constexpr int kSlowBlocksInARow = 2;
 
 }  // namespace
 
 CFrameReadAhead::CFrameReadAhead(int fd, const std::vector<std::int64_t>& offsets, std::size_t bytes)
-    : m_fd(fd), m_offsets(offsets), m_bytes(bytes)
+    : m_fd(fd), m_offsets(offsets), m_bytes(bytes), m_blockStart(std::chrono::steady_clock::now())
 {
 }
 
@@ -24,16 +28,17 @@ bool CFrameReadAhead::Read(std::size_t frame, std::uint8_t* buffer)
 {
     if (m_hinting)
         HintUpTo(frame + 1 + kFramesAhead);
-    const auto start = std::chrono::steady_clock::now();
     if (!ReadExactAt(m_fd, buffer, m_bytes, m_offsets[frame]))
         return false;
-    if (m_hinting)
+    if (m_hinting || ++m_readsInBlock < kReadsTimed)
         return true;
-    // A slow read may be the scan losing the processor on a busy machine, now and then even twice running;
-    // several in a row are the disk. The rest of the file is then likely out of the cache too: keep the kernel
-    // busy from here on.
-    m_slowReads = std::chrono::steady_clock::now() - start > kDiskWait ? m_slowReads + 1 : 0;
-    if (m_slowReads >= kSlowReadsInARow) {
+    // Blocks of reads that wait are the disk: the rest of the file is then likely out of the cache too, so the
+    // kernel is kept busy from here on.
+    const auto now = std::chrono::steady_clock::now();
+    m_slowBlocks = now - m_blockStart > kReadsTimed * kDiskWait ? m_slowBlocks + 1 : 0;
+    m_blockStart = now;
+    m_readsInBlock = 0;
+    if (m_slowBlocks >= kSlowBlocksInARow) {
         m_hinting = true;
         m_hintedEnd = frame + 1;
         HintUpTo(frame + 1 + kFramesAhead);

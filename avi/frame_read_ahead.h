@@ -18,8 +18,6 @@ public:
     // ReadExactAt of the piece of frame `frame` into buffer (room for `bytes`). Frames are read in order.
     bool Read(std::size_t frame, std::uint8_t* buffer);
 
-    bool Hinting() const { return m_hinting; }
-
 private:
     void HintUpTo(std::size_t frame);
 
@@ -27,6 +25,8 @@ private:
     const std::vector<std::int64_t>& m_offsets;
     std::size_t m_bytes;
     bool m_hinting = false;
-    int m_slowReads = 0;           // reads in a row that waited
+    std::chrono::steady_clock::time_point m_blockStart;   // when the block of reads being timed began
+    int m_readsInBlock = 0;
+    int m_slowBlocks = 0;          // blocks in a row that waited
     std::size_t m_hintedEnd = 0;   // frames before this one have been asked for
 };

@@ -1,5 +1,6 @@
 #include "playback/appsink_renderer.h"
 
+#include "playback/repaint_wake.h"
 #include "playback/video_aspect.h"
 #include "playback/video_frame.h"
 
@@ -7,7 +8,6 @@
 #include <gst/video/video.h>
 
 #include <QImage>
-#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPainter>
 #include <QWidget>
@@ -104,36 +104,37 @@ QPointer<QWidget> CAppSinkRenderer::Window() const
 
 void CAppSinkRenderer::RequestRepaint() const
 {
-    const QPointer<QWidget> window = Window();
-    QCoreApplication* app = QCoreApplication::instance();
-    if (window.isNull() || app == nullptr) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_window.isNull()) {
         return;
     }
-    if (m_route->pending.exchange(true)) {
-        return;   // the request on its way paints this frame too
+    if (m_wake && m_wake->Ok()) {
+        m_wake->Request();
+    } else {
+        // No eventfd to wake the window with: a queued call, which the window's end cancels.
+        QMetaObject::invokeMethod(m_window.data(), "update", Qt::QueuedConnection);
     }
+}
+
+void CAppSinkRenderer::RepaintNow()
+{
+    QPointer<QWidget> window;
     QRect painted;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        window = m_window;
         painted = m_painted;
     }
-    // Only a guarded pointer crosses to the GUI thread: the window may be destroyed before the call runs,
-    // and then the call finds it gone rather than painting a dead widget. A new frame changes the picture
-    // alone; the bars around it stay as the last paint left them.
-    QMetaObject::invokeMethod(
-        app, [window, painted, route = m_route] {
-            route->pending.store(false);
-            if (!window) {
-                return;
-            }
-            const QRect area = painted.isEmpty() ? window->rect() : painted;
-            if (route->handler) {
-                route->handler(window.data(), area);
-            } else {
-                window->update(area);
-            }
-        },
-        Qt::QueuedConnection);
+    if (!window) {
+        return;
+    }
+    // A new frame changes the picture alone; the bars around it stay as the last paint left them.
+    const QRect area = painted.isEmpty() ? window->rect() : painted;
+    if (m_repaintHandler) {
+        m_repaintHandler(window.data(), area);
+    } else {
+        window->update(area);
+    }
 }
 
 zv::SamplePtr CAppSinkRenderer::LatestSample() const
@@ -277,12 +278,15 @@ HRESULT CAppSinkRenderer::SetVideoClippingWindow(QWidget* window)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_window = window;
+    if (window != nullptr && !m_wake) {
+        m_wake = std::make_unique<CRepaintWake>([this] { RepaintNow(); });   // on the window's thread
+    }
     return S_OK;
 }
 
 void CAppSinkRenderer::SetRepaintHandler(RepaintHandler handler)
 {
-    m_route->handler = std::move(handler);
+    m_repaintHandler = std::move(handler);
 }
 
 bool CAppSinkRenderer::CurrentImage(QImage& image) const

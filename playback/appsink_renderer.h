@@ -14,12 +14,12 @@
 #include <QRect>
 #include <QWidget>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 
+class CRepaintWake;
 class QImage;
 
 class CAppSinkRenderer final : public IWindowlessControl {
@@ -52,8 +52,9 @@ private:
     void Keep(GstSample* sample);
     zv::SamplePtr LatestSample() const;   // a reference of its own, or null before the first frame
     QPointer<QWidget> Window() const;
-    // From a streaming thread: asks the window, if it still exists, to paint again, on the GUI thread.
+    // From a streaming thread: asks the window, if it still exists, to paint again, on its own thread.
     void RequestRepaint() const;
+    void RepaintNow();   // the window's thread: the request's answer
     // The video facts of the sample's caps, parsed once per caps rather than once per paint; null for
     // caps without them. The window's thread alone calls this.
     const GstVideoInfo* PaintInfo(GstSample* sample);
@@ -67,14 +68,9 @@ private:
     QRect m_destination;
     std::int32_t m_aspectMode = VMR_ARMODE_NONE;
     QRect m_painted;   // where the last paint put the picture: a new frame repaints that alone
-    // What a repaint request carries to the window's thread, shared with the request, which may outlive us.
-    // pending is set while a request is on its way: frames that arrive meanwhile are shown by that one
-    // paint, so they post nothing. The window's thread alone uses handler.
-    struct RepaintRoute {
-        std::atomic<bool> pending{false};
-        RepaintHandler handler;
-    };
-    std::shared_ptr<RepaintRoute> m_route = std::make_shared<RepaintRoute>();
+    // Carries a streaming thread's repaint request to the window's thread; made with the first window.
+    std::unique_ptr<CRepaintWake> m_wake;
+    RepaintHandler m_repaintHandler;   // the window's thread alone uses it
     // The window's thread alone paints, and alone uses these.
     CRowRuns m_rows;
     zv::CapsPtr m_paintCaps;
