@@ -295,10 +295,10 @@ GstFlowReturn HandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame)
     return gst_video_decoder_finish_frame(decoder, frame);
 }
 
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec)
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* paramSpec)
 {
     if (id != kPropLowres) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, paramSpec);
         return;
     }
     GST_OBJECT_LOCK(object);
@@ -306,10 +306,10 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
     GST_OBJECT_UNLOCK(object);
 }
 
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec)
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* paramSpec)
 {
     if (id != kPropLowres) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, paramSpec);
         return;
     }
     GST_OBJECT_LOCK(object);
